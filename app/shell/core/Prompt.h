@@ -48,6 +48,34 @@ public:
     virtual bool startProgram(const QString& program, const QStringList& arguments) = 0;
 };
 
+// The caption an empty caption stands for.
+inline constexpr const char* DefaultCaption = "Gavelwise";
+QString captionOrDefault(const QString& caption);
+
+// The answer a dialog gives when it is dismissed without a choice (Cancel, No, Abort...),
+// and the answer of its first button (OK, Yes, Retry, Abort).
+PromptAnswer safeAnswer(PromptButtons buttons);
+PromptAnswer firstAnswer(PromptButtons buttons);
+
+// Prints every prompt as one line on stderr and answers with the first button (messages) or
+// cancel (everything else). Installed when no window may be shown (GW_PROMPT_STDERR=1) and
+// used until a prompt is set, so early failures are never silent.
+class StderrPrompt : public Prompt {
+public:
+    PromptAnswer message(const QString& text, const QString& caption, PromptIcon icon,
+                         PromptButtons buttons) override;
+    std::optional<QString> input(const QString& text, const QString& caption,
+                                 const QString& defaultText) override;
+    std::optional<QString> openFile(const QString& caption, const QString& folder,
+                                    const QString& filter) override;
+    std::optional<QString> saveFile(const QString& caption, const QString& folder,
+                                    const QString& filter) override;
+    std::optional<FontChoice> chooseFont(const FontChoice& initial) override;
+    std::optional<quint32> chooseColor(quint32 initial) override;
+    void openInBrowser(const QString& target) override;
+    bool startProgram(const QString& program, const QStringList& arguments) override;
+};
+
 // The program-wide prompt. Set once at start-up (or by a test); never null after that.
 Prompt& prompt();
 void setPrompt(Prompt* p);
