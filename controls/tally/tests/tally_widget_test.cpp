@@ -1,0 +1,452 @@
+#include "CcvTallyCtrl.h"
+#include "PropertyBag.h"
+#include "TallyTestInput.h"
+
+#include <QSignalSpy>
+
+#include <gtest/gtest.h>
+
+using namespace tallytest;
+
+namespace {
+
+std::string shown(const CcvTallyCtrl &w)
+{
+    return w.engine().shownText();
+}
+
+QWidget &host()
+{
+    static QWidget *h = [] {
+        auto *w = new QWidget;
+        w->setFont(QFont(QStringLiteral("DejaVu Sans"), 11));
+        return w;
+    }();
+    return *h;
+}
+
+struct Fixture : ::testing::Test {
+    CcvTallyCtrl w{&host()};
+    void SetUp() override { w.resize(200, 180); }
+};
+
+// ---- properties ----
+
+TEST_F(Fixture, Defaults)
+{
+    struct Case {
+        const char *name;
+        QVariant value;
+    } cases[] = {
+        {"DisplayBackColor", QColor(255, 255, 255)}, {"DisplayTextColor", QColor(0, 0, 0)},
+        {"BorderType", QVariant::fromValue<short>(2)}, {"BorderColor", QColor(0, 0, 0)},
+        {"ButtonColor", QColor(192, 192, 192)},     {"NumberColor", QColor(0, 0, 255)},
+        {"FunctionColor", QColor(0, 0, 128)},       {"OperandColor", QColor(255, 0, 0)},
+        {"ClearColor", QColor(128, 0, 0)},          {"CalcXSize", QVariant::fromValue<short>(0)},
+        {"CalcYSize", QVariant::fromValue<short>(0)}, {"DisplayFont", host().font()},
+        {"DrawFocus", false},                       {"Value", 0.0f},
+        {"FunctionKeys", QVariant::fromValue<short>(0)}, {"FncKeyText1", QStringLiteral("F1")},
+        {"FncKeyText2", QStringLiteral("F2")},      {"TextValue", QStringLiteral("0")},
+        {"CalcValue", 0.0f},                        {"BorderStyle", QVariant::fromValue<short>(0)},
+        {"Font", host().font()},
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(w.property(c.name), c.value) << c.name;
+    EXPECT_FALSE(w.isModified());
+}
+
+TEST_F(Fixture, PropertiesInDispatchOrder)
+{
+    const char *order[] = {"DisplayBackColor", "DisplayTextColor", "BorderType", "BorderColor", "ButtonColor",
+                           "NumberColor", "FunctionColor", "OperandColor", "ClearColor", "CalcXSize",
+                           "CalcYSize", "DisplayFont", "DrawFocus", "Value", "FunctionKeys", "FncKeyText1",
+                           "FncKeyText2", "TextValue", "CalcValue", "BackColor", "Font", "BorderStyle", "hWnd"};
+    const QMetaObject *mo = w.metaObject();
+    ASSERT_EQ(mo->propertyCount() - mo->propertyOffset(), int(std::size(order)));
+    for (int i = 0; i < int(std::size(order)); ++i)
+        EXPECT_STREQ(mo->property(mo->propertyOffset() + i).name(), order[i]) << i;
+}
+
+TEST_F(Fixture, OutOfRangeEnumsAreIgnored)
+{
+    struct Case {
+        const char *name;
+        short value;
+        short expected;
+    } cases[] = {
+        {"BorderType", 0, 0},   {"BorderType", 4, 0},   {"BorderType", -1, 0}, {"BorderType", 3, 3},
+        {"FunctionKeys", 2, 2}, {"FunctionKeys", 3, 2}, {"FunctionKeys", -2, 2}, {"FunctionKeys", 1, 1},
+        {"BorderStyle", 1, 1},  {"BorderStyle", 2, 1},  {"BorderStyle", 0, 0},
+    };
+    for (const Case &c : cases) {
+        w.setModified(false);
+        w.setProperty(c.name, QVariant::fromValue<short>(c.value));
+        EXPECT_EQ(w.property(c.name).value<short>(), c.expected) << c.name << " = " << c.value;
+        EXPECT_EQ(w.isModified(), c.value == c.expected) << c.name << " = " << c.value;
+    }
+}
+
+TEST_F(Fixture, EverySetterMarksModified)
+{
+    const std::pair<const char *, QVariant> sets[] = {
+        {"DisplayBackColor", QColor(1, 2, 3)}, {"DisplayTextColor", QColor(1, 2, 3)},
+        {"BorderColor", QColor(1, 2, 3)},      {"ButtonColor", QColor(1, 2, 3)},
+        {"NumberColor", QColor(1, 2, 3)},      {"FunctionColor", QColor(1, 2, 3)},
+        {"OperandColor", QColor(1, 2, 3)},     {"ClearColor", QColor(1, 2, 3)},
+        {"CalcXSize", QVariant::fromValue<short>(4)}, {"CalcYSize", QVariant::fromValue<short>(-4)},
+        {"DisplayFont", QFont(QStringLiteral("DejaVu Serif"), 20)}, {"DrawFocus", true},
+        {"Value", 2.5f},                       {"FncKeyText1", QStringLiteral("Copy")},
+        {"FncKeyText2", QStringLiteral("Off")}, {"TextValue", QStringLiteral("42")},
+        {"CalcValue", 1.5f},                   {"BackColor", QColor(9, 9, 9)},
+        {"Font", QFont(QStringLiteral("DejaVu Sans Mono"), 9)},
+    };
+    for (const auto &[name, value] : sets) {
+        w.setModified(false);
+        ASSERT_TRUE(w.setProperty(name, value)) << name;
+        EXPECT_TRUE(w.isModified()) << name;
+        EXPECT_EQ(w.property(name), value) << name;
+    }
+}
+
+TEST_F(Fixture, ValueAndTextValue)
+{
+    w.setProperty("Value", -3.5f);
+    EXPECT_EQ(w.TextValue(), QStringLiteral("3.5"));
+    EXPECT_EQ(shown(w), "-3.5");
+    EXPECT_FLOAT_EQ(w.CalcValue(), -3.5f);
+
+    w.setCalcValue(0.25f);
+    EXPECT_FLOAT_EQ(w.Value(), 0.25f);
+    EXPECT_EQ(w.TextValue(), QStringLiteral("0.25"));
+
+    // Setting the value leaves the entry state: typing continues the number.
+    click(w, 15);  // 1
+    w.setValue(2.0f);
+    click(w, 17);  // 3
+    EXPECT_EQ(shown(w), "23");
+
+    w.setValue(1e20f);
+    EXPECT_EQ(shown(w), "Error");
+    w.Clear();
+
+    w.setTextValue(QStringLiteral("12.5"));
+    EXPECT_FLOAT_EQ(w.Value(), 12.5f);
+    w.setTextValue(QString(40, QLatin1Char('7')));
+    EXPECT_EQ(w.TextValue(), QString(23, QLatin1Char('7')));
+    w.setTextValue(QString(20, QChar(0x00e9)));  // two bytes each
+    EXPECT_EQ(w.TextValue(), QString(11, QChar(0x00e9)));
+}
+
+TEST_F(Fixture, NegativeResult)
+{
+    click(w, 17);  // 3
+    click(w, 18);  // -
+    click(w, 12);  // 6
+    click(w, 24);  // =
+    EXPECT_FLOAT_EQ(w.Value(), -3.0f);
+    EXPECT_EQ(w.TextValue(), QStringLiteral("3"));
+}
+
+TEST_F(Fixture, ClearAndEqualMethods)
+{
+    click(w, 15);
+    click(w, 16);
+    click(w, 23);
+    click(w, 17);
+    w.Equal();
+    EXPECT_EQ(shown(w), "15");
+    press(w, keyCentre(w, 5));
+    w.Clear();
+    EXPECT_EQ(shown(w), "0");
+    EXPECT_EQ(w.pressedKey(), tally::kNoKey);
+    EXPECT_EQ(w.engine().pending(), tally::Op::Equal);
+    release(w, keyCentre(w, 5));  // the key was let go by Clear: no digit
+    EXPECT_EQ(shown(w), "0");
+}
+
+// ---- mouse ----
+
+TEST_F(Fixture, MousePressShowsKeyAndReleaseRuns)
+{
+    press(w, keyCentre(w, 5));
+    EXPECT_EQ(w.pressedKey(), 5);
+    EXPECT_EQ(shown(w), "0");
+    release(w, keyCentre(w, 5));
+    EXPECT_EQ(w.pressedKey(), tally::kNoKey);
+    EXPECT_EQ(shown(w), "7");
+}
+
+TEST_F(Fixture, MouseMovingOffAndBack)
+{
+    const QPoint eight = keyCentre(w, 6);
+    const QPoint nine = keyCentre(w, 7);
+    press(w, eight);
+    move(w, nine);
+    EXPECT_EQ(w.pressedKey(), tally::kNoKey);
+    move(w, QPoint(500, 500));  // outside the control, still captured
+    EXPECT_EQ(w.pressedKey(), tally::kNoKey);
+    move(w, eight);
+    EXPECT_EQ(w.pressedKey(), 6);
+    release(w, nine);  // elsewhere: only released
+    EXPECT_EQ(w.pressedKey(), tally::kNoKey);
+    EXPECT_EQ(shown(w), "0");
+
+    press(w, eight);
+    move(w, nine);
+    move(w, eight);
+    release(w, eight);
+    EXPECT_EQ(shown(w), "8");
+}
+
+TEST_F(Fixture, OtherButtonsAndGapsDoNothing)
+{
+    mouse(w, QEvent::MouseButtonPress, keyCentre(w, 5), Qt::RightButton, Qt::RightButton);
+    EXPECT_EQ(w.pressedKey(), tally::kNoKey);
+    mouse(w, QEvent::MouseButtonRelease, keyCentre(w, 5), Qt::RightButton, Qt::NoButton);
+    const QPoint gap(keyCentre(w, 5).x(), 60);  // between rows 0 and 1
+    press(w, gap);
+    release(w, gap);
+    EXPECT_EQ(shown(w), "0");
+}
+
+TEST_F(Fixture, DoubleClickRunsTwice)
+{
+    QSignalSpy dbl(&w, &CcvTallyCtrl::DblClick);
+    const QPoint one = keyCentre(w, 15);
+    press(w, one);
+    release(w, one);
+    mouse(w, QEvent::MouseButtonDblClick, one);
+    release(w, one);
+    EXPECT_EQ(shown(w), "11");
+    EXPECT_EQ(dbl.count(), 1);
+}
+
+TEST_F(Fixture, FunctionKeysRaiseEvents)
+{
+    QSignalSpy f1(&w, &CcvTallyCtrl::Function1);
+    QSignalSpy f2(&w, &CcvTallyCtrl::Function2);
+    struct Case {
+        short keys;
+        int key;
+        int f1, f2;
+    } cases[] = {{2, 3, 1, 0}, {2, 4, 0, 1}, {1, 3, 1, 0}, {1, 4, 0, 0}, {0, 3, 0, 0}};
+    for (const Case &c : cases) {
+        f1.clear();
+        f2.clear();
+        w.setFunctionKeys(2);
+        const QPoint at = keyCentre(w, c.key);
+        w.setFunctionKeys(c.keys);
+        click(w, 15);
+        press(w, at);
+        release(w, at);
+        EXPECT_EQ(f1.count(), c.f1) << c.keys << " keys, key " << c.key;
+        EXPECT_EQ(f2.count(), c.f2) << c.keys << " keys, key " << c.key;
+        EXPECT_EQ(shown(w), "1");
+        w.Clear();
+    }
+}
+
+TEST_F(Fixture, StockMouseEvents)
+{
+    QSignalSpy down(&w, &CcvTallyCtrl::MouseDown);
+    QSignalSpy up(&w, &CcvTallyCtrl::MouseUp);
+    QSignalSpy moved(&w, &CcvTallyCtrl::MouseMove);
+    QSignalSpy clicked(&w, &CcvTallyCtrl::Click);
+    press(w, QPoint(30, 70));
+    move(w, QPoint(31, 71));
+    release(w, QPoint(32, 72));
+    ASSERT_EQ(down.count(), 1);
+    EXPECT_EQ(down.at(0), (QList<QVariant>{1, 0, 30, 70}));
+    ASSERT_EQ(up.count(), 1);
+    EXPECT_EQ(up.at(0), (QList<QVariant>{1, 0, 32, 72}));
+    ASSERT_EQ(moved.count(), 1);
+    EXPECT_EQ(moved.at(0).at(2).toInt(), 31);
+    EXPECT_EQ(clicked.count(), 1);
+}
+
+// ---- keyboard ----
+
+TEST_F(Fixture, KeyDownPressesKeyUpRuns)
+{
+    keyDown(w, Qt::Key_7);
+    EXPECT_EQ(w.pressedKey(), 5);
+    EXPECT_EQ(shown(w), "0");
+    keyUp(w, Qt::Key_7);
+    EXPECT_EQ(w.pressedKey(), tally::kNoKey);
+    EXPECT_EQ(shown(w), "7");
+}
+
+TEST_F(Fixture, KeyboardSequences)
+{
+    struct Case {
+        std::vector<std::pair<int, Qt::KeyboardModifiers>> keys;
+        const char *shown;
+    };
+    const auto none = Qt::KeyboardModifiers(Qt::NoModifier);
+    const auto shift = Qt::KeyboardModifiers(Qt::ShiftModifier);
+    const auto pad = Qt::KeyboardModifiers(Qt::KeypadModifier);
+    const Case cases[] = {
+        {{{Qt::Key_1, none}, {Qt::Key_2, none}, {Qt::Key_Plus, shift}, {Qt::Key_3, none}, {Qt::Key_Return, none}},
+         "15"},
+        {{{Qt::Key_6, pad}, {Qt::Key_Asterisk, pad}, {Qt::Key_7, pad}, {Qt::Key_Enter, pad}}, "42"},
+        {{{Qt::Key_9, none}, {Qt::Key_Slash, none}, {Qt::Key_4, none}, {Qt::Key_Equal, none}}, "2.25"},
+        {{{Qt::Key_5, none}, {Qt::Key_Minus, none}, {Qt::Key_8, none}, {Qt::Key_Return, none}}, "-3"},
+        {{{Qt::Key_1, none}, {Qt::Key_Period, none}, {Qt::Key_5, none}, {Qt::Key_Backspace, none}}, "1."},
+        {{{Qt::Key_4, none}, {Qt::Key_C, none}}, "0"},
+        {{{Qt::Key_4, none}, {Qt::Key_C, shift}, {Qt::Key_5, shift}}, "4"},
+        {{{Qt::Key_4, none}, {Qt::Key_Percent, shift}, {Qt::Key_A, none}, {Qt::Key_Comma, none}}, "4"},
+        {{{Qt::Key_2, none}, {Qt::Key_Return, shift}}, "2"},
+    };
+    for (const Case &c : cases) {
+        w.Clear();
+        for (const auto &[key, mods] : c.keys)
+            type(w, key, mods);
+        EXPECT_EQ(shown(w), c.shown) << c.shown;
+    }
+}
+
+TEST_F(Fixture, AutoRepeatRunsOnce)
+{
+    keyDown(w, Qt::Key_5);
+    for (int i = 0; i < 3; ++i) {
+        keyUp(w, Qt::Key_5, Qt::NoModifier, true);
+        keyDown(w, Qt::Key_5, Qt::NoModifier, QString(), true);
+    }
+    keyUp(w, Qt::Key_5);
+    EXPECT_EQ(shown(w), "5");
+}
+
+TEST_F(Fixture, ShiftLetGoFirstStillRunsTheHeldKey)
+{
+    type(w, Qt::Key_6);
+    keyDown(w, Qt::Key_Asterisk, Qt::ShiftModifier, QStringLiteral("*"), false, 17);
+    keyUp(w, Qt::Key_8, Qt::NoModifier, false, 17);
+    EXPECT_EQ(w.engine().pending(), tally::Op::Multiply);
+    EXPECT_EQ(w.pressedKey(), tally::kNoKey);
+}
+
+TEST_F(Fixture, StockKeyEvents)
+{
+    QSignalSpy down(&w, &CcvTallyCtrl::KeyDown);
+    QSignalSpy pressed(&w, &CcvTallyCtrl::KeyPress);
+    QSignalSpy up(&w, &CcvTallyCtrl::KeyUp);
+    keyDown(w, Qt::Key_A, Qt::ShiftModifier, QStringLiteral("A"));
+    keyUp(w, Qt::Key_A, Qt::ShiftModifier);
+    ASSERT_EQ(down.count(), 1);
+    EXPECT_EQ(down.at(0), (QList<QVariant>{int(Qt::Key_A), 1}));
+    ASSERT_EQ(pressed.count(), 1);
+    EXPECT_EQ(pressed.at(0).at(0).toInt(), int('A'));
+    ASSERT_EQ(up.count(), 1);
+}
+
+// ---- saved properties ----
+
+TEST_F(Fixture, SavedOrderAndVersion)
+{
+    gw::PropertyBag bag(1, 0);
+    w.setModified(true);
+    w.saveProperties(bag);
+    EXPECT_FALSE(w.isModified());
+    const QStringList expected = {"BackColor",        "Font",          "BorderStyle",   "DisplayFont",
+                                  "ButtonColor",      "FunctionColor", "NumberColor",   "OperandColor",
+                                  "ClearColor",       "BorderColor",   "DisplayBackColor", "DisplayTextColor",
+                                  "CalcXSize",        "CalcYSize",     "BorderType",    "FunctionKeys",
+                                  "DrawFocus",        "FncKeyText1",   "FncKeyText2"};
+    EXPECT_EQ(bag.names(), expected);
+    const QByteArray bytes = w.savedState();
+    gw::PropertyBag::LoadResult result{};
+    gw::PropertyBag::fromBytes(bytes, 1, 0, &result);
+    EXPECT_EQ(result, gw::PropertyBag::LoadResult::Ok);
+}
+
+void setEverything(CcvTallyCtrl &c)
+{
+    c.setDisplayBackColor(QColor(1, 2, 3));
+    c.setDisplayTextColor(QColor(4, 5, 6));
+    c.setBorderType(3);
+    c.setBorderColor(QColor(7, 8, 9));
+    c.setButtonColor(QColor(10, 11, 12));
+    c.setNumberColor(QColor(13, 14, 15));
+    c.setFunctionColor(QColor(16, 17, 18));
+    c.setOperandColor(QColor(19, 20, 21));
+    c.setClearColor(QColor(22, 23, 24));
+    c.setCalcXSize(-7);
+    c.setCalcYSize(9);
+    c.setDisplayFont(QFont(QStringLiteral("DejaVu Serif"), 17));
+    c.setDrawFocus(true);
+    c.setFunctionKeys(2);
+    c.setFncKeyText1(QStringLiteral("Copy"));
+    c.setFncKeyText2(QStringLiteral("Off"));
+    c.setBackColor(QColor(25, 26, 27));
+    c.setStockFont(QFont(QStringLiteral("DejaVu Sans Mono"), 8));
+    c.setBorderStyle(1);
+}
+
+const char *const kSaved[] = {"DisplayBackColor", "DisplayTextColor", "BorderType", "BorderColor", "ButtonColor",
+                              "NumberColor",      "FunctionColor",    "OperandColor", "ClearColor", "CalcXSize",
+                              "CalcYSize",        "DisplayFont",      "DrawFocus",   "FunctionKeys", "FncKeyText1",
+                              "FncKeyText2",      "BackColor",        "Font",        "BorderStyle"};
+
+TEST_F(Fixture, SaveLoadRoundTripAndLoadClearsCalculator)
+{
+    setEverything(w);
+    const QByteArray bytes = w.savedState();
+
+    CcvTallyCtrl other(&host());
+    other.resize(200, 180);
+    click(other, 15);
+    click(other, 23);
+    click(other, 16);
+    press(other, keyCentre(other, 7));
+    other.setModified(true);
+    other.loadSavedState(bytes);
+    for (const char *name : kSaved)
+        EXPECT_EQ(other.property(name), w.property(name)) << name;
+    EXPECT_EQ(shown(other), "0");
+    EXPECT_EQ(other.engine().pending(), tally::Op::Equal);
+    EXPECT_EQ(other.pressedKey(), tally::kNoKey);
+    EXPECT_FALSE(other.isModified());
+    release(other, keyCentre(other, 7));
+    EXPECT_EQ(shown(other), "0");
+}
+
+TEST_F(Fixture, ResetAndDamagedBagsGiveDefaults)
+{
+    CcvTallyCtrl fresh(&host());
+    const QByteArray damaged[] = {QByteArray(), QByteArray("not a bag at all"), w.savedState().left(20)};
+    for (const QByteArray &bytes : damaged) {
+        setEverything(w);
+        click(w, 15);
+        w.loadSavedState(bytes);
+        for (const char *name : kSaved)
+            EXPECT_EQ(w.property(name), fresh.property(name)) << name;
+        EXPECT_EQ(shown(w), "0");
+    }
+    setEverything(w);
+    w.resetProperties();
+    for (const char *name : kSaved)
+        EXPECT_EQ(w.property(name), fresh.property(name)) << name;
+
+    // A bag of another version is not read.
+    setEverything(w);
+    gw::PropertyBag v2(2, 0);
+    v2.setValue(QStringLiteral("ButtonColor"), QColor(1, 1, 1));
+    w.loadSavedState(v2.toBytes());
+    EXPECT_EQ(w.ButtonColor(), QColor(192, 192, 192));
+}
+
+TEST_F(Fixture, LoadRefusesOutOfRangeValues)
+{
+    gw::PropertyBag bag(1, 0);
+    bag.setValue(QStringLiteral("BorderType"), QVariant::fromValue<short>(9));
+    bag.setValue(QStringLiteral("FunctionKeys"), QVariant::fromValue<short>(-1));
+    bag.setValue(QStringLiteral("BorderStyle"), QVariant::fromValue<short>(5));
+    bag.setValue(QStringLiteral("CalcXSize"), QVariant::fromValue<short>(12));
+    w.loadProperties(bag);
+    EXPECT_EQ(w.BorderType(), 2);
+    EXPECT_EQ(w.FunctionKeys(), 0);
+    EXPECT_EQ(w.BorderStyle(), 0);
+    EXPECT_EQ(w.CalcXSize(), 12);
+}
+
+} // namespace
