@@ -1,0 +1,118 @@
+#pragma once
+// One client connection's work on the server: its back-end connection, its
+// statements and their error records, and the execution of every request type.
+#include <cstdint>
+#include <deque>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "backend/Backend.h"
+#include "protocol/BoundData.h"
+#include "protocol/Items.h"
+
+namespace qn::exec {
+
+// What the handshake agreed with the client.
+struct Limits {
+  uint32_t grantedOptions = 0x1 | 0x4 | 0x8;
+  uint32_t maxStatements = 0;  // 0: no limit beyond kHardStatementLimit
+  uint32_t maxMessage = 16384;  // largest reply the client accepts
+};
+
+constexpr uint32_t kOptionDescribe = 0x1;
+constexpr uint32_t kOptionFunctionBitmap = 0x4;
+constexpr uint32_t kOptionInfoBlock = 0x8;
+constexpr size_t kHardStatementLimit = 4096;
+constexpr int16_t kNoData = 100;
+
+using ErrorQueue = std::deque<backend::DiagRecord>;
+
+struct Statement {
+  uint32_t id = 0;
+  backend::Handle handle;
+  BindingTable columns;
+  BindingTable params;
+  size_t rowsetSize = 1;
+  size_t paramsetSize = 1;
+  bool rowCounter = false;  // the client registered a row pointer
+  SQLULEN processed = 0;
+  uint32_t bulkRowset = 0;
+  ErrorQueue errors;
+  SQLHSTMT h() const { return handle.get(); }
+};
+
+// A request naming a statement the connection does not have.
+struct InvalidHandle {};
+
+class ExecSession;
+using RequestFn = int16_t (*)(ExecSession&, ItemReader&, ItemWriter&);
+
+class ExecSession {
+ public:
+  explicit ExecSession(Limits limits = {});
+  ~ExecSession();
+  ExecSession(const ExecSession&) = delete;
+  ExecSession& operator=(const ExecSession&) = delete;
+
+  // Executes one request (type with the top bit set) and returns the reply code;
+  // reply receives the reply's data items.
+  int16_t handle(int32_t type, uint32_t extra, const uint8_t* data, size_t size,
+                 std::vector<uint8_t>& reply);
+
+  size_t statementCount() const { return statements_.size(); }
+  const Limits& limits() const { return limits_; }
+  backend::Connection& backend() { return *backend_; }
+  uint32_t maxMessage() const { return maxMessage_; }
+
+  // Helpers for the request families.
+  Statement& statement(ItemReader& in);  // reads H; throws InvalidHandle
+  Statement* findStatement(uint32_t id);
+  Statement& newStatement();
+  void dropStatement(uint32_t id);
+  void dropAllStatements();
+  ErrorQueue& connectionErrors() { return connectionErrors_; }
+  // Keeps the back end's diagnostics of a failed or warned call; returns rc.
+  int16_t record(SQLRETURN rc, Statement& s);
+  int16_t recordConnection(SQLRETURN rc);
+  static int16_t fail(ErrorQueue& q, const char* state, const std::string& message);
+  bool describeExpected(const Statement& s) const;
+  size_t defaultRowsetSize() const { return rowsetSize_; }
+  void setDefaultRowsetSize(size_t n) { rowsetSize_ = n; }
+
+ private:
+  Limits limits_;
+  std::unique_ptr<backend::Connection> backend_;
+  std::map<uint32_t, std::unique_ptr<Statement>> statements_;
+  uint32_t nextId_ = 1;
+  ErrorQueue connectionErrors_;
+  Statement* current_ = nullptr;  // the statement the request in progress named
+  size_t rowsetSize_ = 1;
+  uint32_t maxMessage_;
+};
+
+// Prefix of errors the server itself raises.
+extern const char* const kServerErrorPrefix;
+
+// The request families register their handlers here.
+void registerConnectionRequests(std::map<int, RequestFn>& table);
+void registerStatementRequests(std::map<int, RequestFn>& table);
+void registerResultRequests(std::map<int, RequestFn>& table);
+void registerParameterRequests(std::map<int, RequestFn>& table);
+void registerPositionRequests(std::map<int, RequestFn>& table);
+void registerCatalogRequests(std::map<int, RequestFn>& table);
+
+// Shared reply parts.
+void writeDescribeBlock(ExecSession& session, Statement& s, ItemWriter& out);
+void writeRowCounter(Statement& s, ItemWriter& out);
+void writeOutputParameters(Statement& s, ItemWriter& out);
+// After execution: describe block, row counter and output parameters on success,
+// the row counter alone when data is needed.
+void writeExecuteReply(ExecSession& session, Statement& s, int16_t code, ItemWriter& out);
+// Parameter buffers sized for the parameter set and (re)bound at the back end.
+SQLRETURN prepareParameters(Statement& s);
+// Column buffers sized for n rows and (re)bound at the back end.
+SQLRETURN prepareColumns(Statement& s, size_t rows);
+
+}  // namespace qn::exec
