@@ -86,7 +86,8 @@ size_t singleRowLength(const Binding& b, int32_t indicator) {
     const auto* p = reinterpret_cast<const char*>(b.data.data());
     n = strnlen(p, std::min(b.elementSize(), b.stride())) + 1;
   } else {
-    n = size_t(indicator) + 1;
+    // A wide string's terminator takes two bytes.
+    n = size_t(indicator) + (b.cType == SQL_C_WCHAR ? 2 : 1);
   }
   return std::min(n, b.elementSize());
 }
