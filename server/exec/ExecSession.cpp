@@ -130,6 +130,21 @@ bool ExecSession::describeExpected(const Statement& s) const {
   return (limits_.grantedOptions & kOptionDescribe) || s.bulkRowset != 0;
 }
 
+ColumnDescription describeColumn(Statement& s, SQLUSMALLINT column) {
+  // Some back ends cut a long name silently and report the cut length, so the name
+  // is read into a buffer long enough for any identifier and measured here.
+  ColumnDescription d;
+  std::vector<SQLCHAR> name(4096, 0);
+  SQLSMALLINT length = 0;
+  d.rc = SQLDescribeCol(s.h(), column, name.data(), SQLSMALLINT(name.size()), &length, &d.sqlType,
+                        &d.precision, &d.scale, &d.nullable);
+  if (backend::succeeded(d.rc)) {
+    d.name = reinterpret_cast<char*>(name.data());
+    d.rc = SQL_SUCCESS;
+  }
+  return d;
+}
+
 void writeDescribeBlock(ExecSession& session, Statement& s, ItemWriter& out) {
   if (!session.describeExpected(s)) return;
   SQLSMALLINT count = 0;
@@ -137,17 +152,16 @@ void writeDescribeBlock(ExecSession& session, Statement& s, ItemWriter& out) {
   out.putLong(count);
   for (SQLUSMALLINT col = 1; col <= SQLUSMALLINT(count); ++col) {
     uint8_t block[80] = {};
-    SQLSMALLINT nameLength = 0, sqlType = 0, scale = 0, nullable = 0;
-    SQLULEN precision = 0;
-    SQLRETURN rc = SQLDescribeCol(s.h(), col, block, 64, &nameLength, &sqlType, &precision,
-                                  &scale, &nullable);
-    block[63] = 0;
-    writeU32(block + 64, precision > 0xFFFFFFFFu ? 0xFFFFFFFFu : uint32_t(precision));
+    ColumnDescription d = describeColumn(s, col);
+    size_t kept = std::min<size_t>(d.name.size(), 63);
+    std::memcpy(block, d.name.data(), kept);
+    SQLRETURN rc = d.rc == SQL_SUCCESS && kept < d.name.size() ? SQL_SUCCESS_WITH_INFO : d.rc;
+    writeU32(block + 64, d.precision > 0xFFFFFFFFu ? 0xFFFFFFFFu : uint32_t(d.precision));
     writeU16(block + 68, uint16_t(int16_t(rc)));
-    writeU16(block + 70, uint16_t(nameLength));
-    writeU16(block + 72, uint16_t(sqlType));
-    writeU16(block + 74, uint16_t(scale));
-    writeU16(block + 76, uint16_t(nullable));
+    writeU16(block + 70, uint16_t(std::min<size_t>(d.name.size(), 32767)));
+    writeU16(block + 72, uint16_t(d.sqlType));
+    writeU16(block + 74, uint16_t(d.scale));
+    writeU16(block + 76, uint16_t(d.nullable));
     out.putBinary(block, sizeof block);
   }
 }

@@ -103,6 +103,15 @@ void registerParameterRequests(std::map<int, RequestFn>& table);
 void registerPositionRequests(std::map<int, RequestFn>& table);
 void registerCatalogRequests(std::map<int, RequestFn>& table);
 
+// One column's description, with the name read whole whatever its length.
+struct ColumnDescription {
+  SQLRETURN rc = SQL_ERROR;
+  std::string name;
+  SQLSMALLINT sqlType = 0, scale = 0, nullable = 0;
+  SQLULEN precision = 0;
+};
+ColumnDescription describeColumn(Statement& s, SQLUSMALLINT column);
+
 // Shared reply parts.
 void writeDescribeBlock(ExecSession& session, Statement& s, ItemWriter& out);
 void writeRowCounter(Statement& s, ItemWriter& out);

@@ -54,15 +54,17 @@ int16_t describeCol(ExecSession& s, ItemReader& in, ItemWriter& out) {
   OutArea scale = in.getOut(tag::OutShort);
   OutArea nullable = in.getOut(tag::OutShort);
   int64_t room = nameArea.present ? std::min<int64_t>(capacity, nameArea.capacity) : 0;
-  std::vector<SQLCHAR> name(size_t(std::max<int64_t>(room, 0)) + 1, 0);
-  SQLSMALLINT len = 0, type = 0, digits = 0, nulls = 0;
-  SQLULEN size = 0;
-  int16_t code = s.record(SQLDescribeCol(st.h(), SQLUSMALLINT(column), room > 0 ? name.data() : nullptr,
-                                         SQLSMALLINT(std::max<int64_t>(room, 0)), &len, &type, &size,
-                                         &digits, &nulls), st);
+  ColumnDescription d = describeColumn(st, SQLUSMALLINT(column));
+  int16_t code = s.record(d.rc, st);
   if (!backend::succeeded(code)) return code;
-  if (nameArea.present)
-    out.putStringFitting(reinterpret_cast<char*>(name.data()), room);
+  if (nameArea.present) out.putStringFitting(d.name, room);
+  if (nameArea.present && int64_t(d.name.size()) >= room) {
+    st.errors.push_back({"01004", 0, std::string(kServerErrorPrefix) + "Data truncated."});
+    code = SQL_SUCCESS_WITH_INFO;
+  }
+  SQLSMALLINT len = SQLSMALLINT(std::min<size_t>(d.name.size(), 32767));
+  SQLSMALLINT type = d.sqlType, digits = d.scale, nulls = d.nullable;
+  SQLULEN size = d.precision;
   if (nameLength.present) out.putShort(len);
   if (sqlType.present) out.putShort(type);
   if (precision.present) out.putLong(int32_t(std::min<SQLULEN>(size, 0x7FFFFFFF)));
