@@ -167,6 +167,8 @@ void Server::acceptOne() {
     try {
         raw->thread = std::thread([this, raw, setup] {
             serveConnection(setup);
+            // The client sees the end now; the descriptor itself is closed when reaped.
+            shutdown(setup.fd, SHUT_RDWR);
             --active_;
             raw->finished.store(true);
         });
