@@ -1,0 +1,222 @@
+// The driver called directly, against quillnet-server with a SQLite data source.
+#include "DriverApi.h"
+#include "Proxy.h"
+
+#include <fstream>
+#include <map>
+#include <memory>
+#include <vector>
+
+namespace {
+
+int serverPort() {
+    std::ifstream in(std::string(std::getenv("ODBCSYSINI")) + "/port");
+    int port = 0;
+    in >> port;
+    return port;
+}
+
+// A loopback port that was free a moment ago and has no listener.
+int unusedPort() {
+    const int s = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    bind(s, reinterpret_cast<sockaddr *>(&a), sizeof a);
+    socklen_t len = sizeof a;
+    getsockname(s, reinterpret_cast<sockaddr *>(&a), &len);
+    close(s);
+    return ntohs(a.sin_port);
+}
+
+SQLHWND fakeWindow() { return reinterpret_cast<SQLHWND>(0x1234); }
+
+class Direct : public ::testing::Test {
+protected:
+    DriverApi api;
+    SQLHENV env = nullptr;
+    SQLHDBC dbc = nullptr;
+
+    void SetUp() override {
+        ASSERT_NE(api.lib, nullptr) << dlerror();
+        ASSERT_EQ(api.SQLAllocEnv(&env), SQL_SUCCESS);
+        ASSERT_EQ(api.SQLAllocConnect(env, &dbc), SQL_SUCCESS);
+    }
+    void TearDown() override {
+        if (dbc) {
+            api.SQLDisconnect(dbc);
+            api.SQLFreeConnect(dbc);
+        }
+        if (env)
+            api.SQLFreeEnv(env);
+    }
+    SQLRETURN driverConnect(const std::string &in, SQLCHAR *out = nullptr, SQLSMALLINT cap = 0,
+                            SQLSMALLINT *outLen = nullptr, SQLUSMALLINT mode = SQL_DRIVER_NOPROMPT,
+                            SQLHWND window = nullptr) {
+        return api.SQLDriverConnect(dbc, window, reinterpret_cast<SQLCHAR *>(const_cast<char *>(in.c_str())),
+                                    SQL_NTS, out, cap, outLen, mode);
+    }
+    void connectVia(int port) {
+        ASSERT_EQ(driverConnect("DSN=quill;QNETPORT=" + std::to_string(port)), SQL_SUCCESS)
+            << nextError(api, env, dbc, nullptr).message;
+    }
+    Diag connError() { return nextError(api, env, dbc, nullptr); }
+    SQLHSTMT newStatement() {
+        SQLHSTMT s = nullptr;
+        EXPECT_EQ(api.SQLAllocStmt(dbc, &s), SQL_SUCCESS) << connError().message;
+        return s;
+    }
+    SQLRETURN exec(SQLHSTMT s, const std::string &sql) {
+        return api.SQLExecDirect(s, reinterpret_cast<SQLCHAR *>(const_cast<char *>(sql.c_str())), SQL_NTS);
+    }
+    void expectError(const Diag &d, const char *state, int native, const std::string &text) {
+        EXPECT_EQ(d.rc, SQL_SUCCESS);
+        EXPECT_EQ(d.state, state);
+        EXPECT_EQ(d.native, native);
+        EXPECT_EQ(d.message, kPrefix + text);
+    }
+};
+
+const std::string kLost = "Connection Lost! All statements and connections have been closed.";
+const std::string kNotCapable = "Driver not capable.";
+
+} // namespace
+
+TEST_F(Direct, ErrorRecordsWithoutServer) {
+    EXPECT_EQ(api.SQLError(env, nullptr, nullptr, nullptr, nullptr, nullptr, 0, nullptr), SQL_NO_DATA_FOUND);
+    SQLHSTMT s = nullptr;
+    EXPECT_EQ(api.SQLAllocStmt(dbc, &s), SQL_ERROR);
+    EXPECT_EQ(s, nullptr);
+    expectError(connError(), "08S01", 0, kLost);
+    EXPECT_EQ(connError().rc, SQL_NO_DATA_FOUND);
+
+    // A short message buffer gets what fits, terminated.
+    EXPECT_EQ(api.SQLAllocStmt(dbc, &s), SQL_ERROR);
+    SQLCHAR state[6], message[10];
+    SQLINTEGER native = -1;
+    SQLSMALLINT len = 0;
+    ASSERT_EQ(api.SQLError(env, dbc, nullptr, state, &native, message, sizeof message, &len), SQL_SUCCESS);
+    EXPECT_STREQ(reinterpret_cast<char *>(message), "[Harrow B");
+    EXPECT_EQ(len, 9);
+
+    SQLCHAR ver[16] = {};
+    SQLSMALLINT verLen = 0;
+    EXPECT_EQ(api.SQLGetInfo(dbc, SQL_DRIVER_ODBC_VER, ver, sizeof ver, &verLen), SQL_SUCCESS);
+    EXPECT_STREQ(reinterpret_cast<char *>(ver), "02.50");
+    EXPECT_EQ(verLen, 5);
+}
+
+TEST_F(Direct, ConnectOptionsBeforeConnecting) {
+    struct Case {
+        SQLUSMALLINT option;
+        SQLULEN value;
+        SQLRETURN rc;
+    } cases[] = {
+        {4000, 1, SQL_ERROR},                            // unknown anywhere
+        {SQL_BIND_TYPE, 1, SQL_ERROR},                   // row-wise binding
+        {5002, 1, SQL_ERROR},                            // listed with a type that is neither
+        {SQL_BIND_TYPE, 0, SQL_SUCCESS},
+        {5000, reinterpret_cast<SQLULEN>("abc"), SQL_SUCCESS}, // STRING in QUILLNET.INI
+        {5001, 7, SQL_SUCCESS},                          // DWORD in QUILLNET.INI
+        {4286, 3, SQL_SUCCESS},
+    };
+    for (const Case &c : cases) {
+        EXPECT_EQ(api.SQLSetConnectOption(dbc, c.option, c.value), c.rc) << c.option;
+        if (c.rc == SQL_ERROR)
+            expectError(connError(), "S1C00", 21000, kNotCapable);
+        else
+            EXPECT_EQ(connError().rc, SQL_NO_DATA_FOUND);
+    }
+    SQLULEN value = 0;
+    EXPECT_EQ(api.SQLGetConnectOption(dbc, 4286, &value), SQL_SUCCESS);
+    EXPECT_EQ(value, 3u);
+    EXPECT_EQ(api.SQLGetConnectOption(dbc, 4000, &value), SQL_ERROR);
+    expectError(connError(), "S1C00", 21000, kNotCapable);
+    EXPECT_EQ(api.SQLGetConnectOption(dbc, SQL_AUTOCOMMIT, &value), SQL_ERROR);
+    expectError(connError(), "08S01", 0, kLost);
+}
+
+TEST_F(Direct, ConnectFailuresBeforeTheServer) {
+    struct Case {
+        const char *dsn;
+        const char *state;
+        int native;
+        std::string text;
+    } cases[] = {
+        {"quill_noaddr", "08001", 0, "Unable to locate server, no IP address provided by data source."},
+        {"quill_noport", "08001", 0, "Unable to locate server, invalid port, or no port provided."},
+    };
+    for (const Case &c : cases) {
+        EXPECT_EQ(api.SQLConnect(dbc, reinterpret_cast<SQLCHAR *>(const_cast<char *>(c.dsn)), SQL_NTS, nullptr, 0,
+                                 nullptr, 0),
+                  SQL_ERROR);
+        expectError(connError(), c.state, c.native, c.text);
+    }
+    // A port nobody listens on.
+    const int closedPort = unusedPort();
+    EXPECT_EQ(driverConnect("QNETSRV=127.0.0.1;QNETDSN=srvdb;QNETPORT=" + std::to_string(closedPort)), SQL_ERROR);
+    expectError(connError(), "08S01", 20030,
+                "Communication error: The connection was refused. Check that the Quill Net Server is active, "
+                "accepting connections, and of the correct version (WSAECONNREFUSED).");
+    // A window with a mode that asks for the dialog: the user could not confirm it.
+    EXPECT_EQ(driverConnect("DSN=quill", nullptr, 0, nullptr, SQL_DRIVER_PROMPT, fakeWindow()), SQL_ERROR);
+    expectError(connError(), "S1000", 0, "User canceled the connection in the Quill Net dialog box.");
+    EXPECT_EQ(driverConnect("QNETDSN=srvdb", nullptr, 0, nullptr, SQL_DRIVER_COMPLETE, fakeWindow()), SQL_ERROR);
+    expectError(connError(), "S1000", 0, "User canceled the connection in the Quill Net dialog box.");
+    // Complete strings need no dialog even with a window.
+    EXPECT_EQ(driverConnect("DSN=quill", nullptr, 0, nullptr, SQL_DRIVER_COMPLETE, fakeWindow()), SQL_SUCCESS);
+}
+
+TEST_F(Direct, DriverConnectOutputString) {
+    const std::string port = std::to_string(serverPort());
+    SQLCHAR out[256] = {};
+    SQLSMALLINT len = 0;
+    ASSERT_EQ(driverConnect("DRIVER={QuillNet};DSN=quill;UID=ab;PWD=cd", out, sizeof out, &len), SQL_SUCCESS);
+    const std::string expected = "DRIVER={QuillNet};DSN=quill;QNETSRV=127.0.0.1;QNETPORT=" + port +
+                                 ";QNETDSN=srvdb;QNETTO=0;UID=ab;PWD=cd;";
+    EXPECT_EQ(reinterpret_cast<char *>(out), expected);
+    EXPECT_EQ(len, static_cast<SQLSMALLINT>(expected.size()));
+    ASSERT_EQ(api.SQLDisconnect(dbc), SQL_SUCCESS);
+
+    SQLCHAR small[30] = {};
+    ASSERT_EQ(driverConnect("DRIVER={QuillNet};DSN=quill;UID=ab;PWD=cd", small, sizeof small, &len),
+              SQL_SUCCESS_WITH_INFO);
+    EXPECT_EQ(reinterpret_cast<char *>(small), std::string("DRIVER={QuillNet};DSN=quill;"));
+    EXPECT_EQ(len, static_cast<SQLSMALLINT>(expected.size()));
+    expectError(connError(), "01004", 0, "Data Truncated.");
+}
+
+TEST_F(Direct, FunctionListIsExact) {
+    const std::map<int, const char *> names = {
+        {1, "SQLAllocConnect"},  {2, "SQLAllocEnv"},       {3, "SQLAllocStmt"},      {4, "SQLBindCol"},
+        {5, "SQLCancel"},        {6, "SQLColAttributes"},  {7, "SQLConnect"},        {8, "SQLDescribeCol"},
+        {9, "SQLDisconnect"},    {10, "SQLError"},         {11, "SQLExecDirect"},    {12, "SQLExecute"},
+        {13, "SQLFetch"},        {14, "SQLFreeConnect"},   {15, "SQLFreeEnv"},       {16, "SQLFreeStmt"},
+        {17, "SQLGetCursorName"}, {18, "SQLNumResultCols"}, {19, "SQLPrepare"},      {20, "SQLRowCount"},
+        {21, "SQLSetCursorName"}, {22, "SQLSetParam"},     {23, "SQLTransact"},      {40, "SQLColumns"},
+        {41, "SQLDriverConnect"}, {42, "SQLGetConnectOption"}, {43, "SQLGetData"},   {44, "SQLGetFunctions"},
+        {45, "SQLGetInfo"},      {46, "SQLGetStmtOption"}, {47, "SQLGetTypeInfo"},   {48, "SQLParamData"},
+        {49, "SQLPutData"},      {50, "SQLSetConnectOption"}, {51, "SQLSetStmtOption"}, {52, "SQLSpecialColumns"},
+        {53, "SQLStatistics"},   {54, "SQLTables"},        {55, "SQLBrowseConnect"}, {56, "SQLColumnPrivileges"},
+        {57, "SQLDataSources"},  {58, "SQLDescribeParam"}, {59, "SQLExtendedFetch"}, {60, "SQLForeignKeys"},
+        {61, "SQLMoreResults"},  {62, "SQLNativeSql"},     {63, "SQLNumParams"},     {64, "SQLParamOptions"},
+        {65, "SQLPrimaryKeys"},  {66, "SQLProcedureColumns"}, {67, "SQLProcedures"}, {68, "SQLSetPos"},
+        {69, "SQLSetScrollOptions"}, {70, "SQLTablePrivileges"}, {71, "SQLDrivers"}, {72, "SQLBindParameter"},
+    };
+    SQLUSMALLINT all[100] = {};
+    ASSERT_EQ(api.SQLGetFunctions(dbc, SQL_API_ALL_FUNCTIONS, all), SQL_SUCCESS);
+    for (int i = 0; i < 100; ++i) {
+        auto it = names.find(i);
+        const bool exported = it != names.end() && dlsym(api.lib, it->second) != nullptr;
+        EXPECT_EQ(all[i] == SQL_TRUE, exported) << i;
+        if (i == 0)
+            continue; // 0 asks for the whole list
+        SQLUSMALLINT one = 7;
+        ASSERT_EQ(api.SQLGetFunctions(dbc, static_cast<SQLUSMALLINT>(i), &one), SQL_SUCCESS);
+        EXPECT_EQ(one, all[i]) << i;
+    }
+    // An ODBC 3 entry would make the driver manager treat the driver as ODBC 3.
+    EXPECT_EQ(dlsym(api.lib, "SQLAllocHandle"), nullptr);
+    EXPECT_NE(dlsym(api.lib, "LoadByOrdinal"), nullptr);
+    EXPECT_NE(dlsym(api.lib, "LibMain"), nullptr);
+}
