@@ -249,21 +249,29 @@ void CcvStretchCtrl::raiseError(short number, const QString& description)
     emit Error(number, description);
 }
 
-short CcvStretchCtrl::AddControl(qintptr oleHandle)
+bool CcvStretchCtrl::addEntry(const ChildEntry& entry, bool atFront)
 {
     const short n = short(m_children.size());
+    switch (m_children.add(entry, atFront)) {
+    case 0:
+        return true;
+    case ErrorAlreadyListed:
+        emit CtrlError(ErrorAlreadyListed, n);
+        return false;
+    case ErrorListFull:
+        raiseError(ErrorListFull, QStringLiteral("The list of child controls is full."));
+        return false;
+    default:
+        raiseError(ErrorOutOfMemory, QStringLiteral("Out of memory"));
+        return false;
+    }
+}
+
+short CcvStretchCtrl::AddControl(qintptr oleHandle)
+{
     QWidget* w = widgetOf(oleHandle);
     if (w == nullptr) {
-        emit CtrlError(ErrorNotAWindow, n);
-        return 0;
-    }
-    const int refused = m_children.check(oleHandle);
-    if (refused == ErrorAlreadyListed) {
-        emit CtrlError(ErrorAlreadyListed, n);
-        return 0;
-    }
-    if (refused == ErrorListFull) {
-        raiseError(ErrorListFull, QStringLiteral("The list of child controls is full."));
+        emit CtrlError(ErrorNotAWindow, short(m_children.size()));
         return 0;
     }
     ChildEntry e;
@@ -278,10 +286,8 @@ short CcvStretchCtrl::AddControl(qintptr oleHandle)
     e.originTop = origin.y();
     e.fontHeight = QFontInfo(w->font()).pixelSize();
     e.kind = KindWindow;
-    if (m_children.add(e, m_collecting) == ErrorOutOfMemory) {
-        raiseError(ErrorOutOfMemory, QStringLiteral("Out of memory"));
+    if (!addEntry(e, m_collecting))
         return 0;
-    }
     update();
     return short(m_children.size());
 }
@@ -289,16 +295,6 @@ short CcvStretchCtrl::AddControl(qintptr oleHandle)
 short CcvStretchCtrl::AddItem(short nObjectID, short nLeft, short nTop, short nWidth,
                               short nHeight, short nFontSize)
 {
-    const short n = short(m_children.size());
-    const int refused = m_children.check(nObjectID);
-    if (refused == ErrorAlreadyListed) {
-        emit CtrlError(ErrorAlreadyListed, n);
-        return 0;
-    }
-    if (refused == ErrorListFull) {
-        raiseError(ErrorListFull, QStringLiteral("The list of child controls is full."));
-        return 0;
-    }
     ChildEntry e;
     e.handle = nObjectID;
     if (m_checkOffset) {
@@ -312,10 +308,8 @@ short CcvStretchCtrl::AddItem(short nObjectID, short nLeft, short nTop, short nW
     e.height = nHeight;
     e.fontHeight = nFontSize;
     e.kind = KindItem;
-    if (m_children.add(e, false) == ErrorOutOfMemory) {
-        raiseError(ErrorOutOfMemory, QStringLiteral("Out of memory"));
+    if (!addEntry(e, false))
         return 0;
-    }
     m_layoutPending = true;
     update();
     return short(m_children.size());

@@ -174,6 +174,8 @@ private:
     void moveChild(QWidget* child, const QRect& rectInControl);
     void subclass(QWidget* window);
     void raiseError(short number, const QString& description);
+    // Appends or refuses with the matching event; true when added.
+    bool addEntry(const gw::stretch::ChildEntry& entry, bool atFront);
 
     // Properties
     short m_borderType = gw::stretch::BorderRegular;

@@ -41,10 +41,11 @@ StretchPropertyDialog::StretchPropertyDialog(CcvStretchCtrl* control, QWidget* p
     auto* tabs = new QTabWidget(this);
     tabs->addTab(createGeneralPage(), QStringLiteral("General"));
     tabs->addTab(createSplitterPage(), QStringLiteral("Splitter Bar Spacing"));
-    tabs->addTab(gw::createAboutPage({QStringLiteral("cvStretch"),
-                                      QString::fromLatin1(CcvStretchCtrl::kVersion), QString()},
-                                     tabs),
-                 QStringLiteral("About"));
+    QWidget* about = gw::createAboutPage(
+        {QStringLiteral("cvStretch"), QString::fromLatin1(CcvStretchCtrl::kVersion), QString()},
+        tabs);
+    about->setObjectName(QStringLiteral("CAboutPropPage"));
+    tabs->addTab(about, QStringLiteral("About"));
     layout->addWidget(tabs);
     auto* buttons = new QDialogButtonBox(
         QDialogButtonBox::Ok | QDialogButtonBox::Cancel | QDialogButtonBox::Apply, this);
@@ -62,6 +63,7 @@ StretchPropertyDialog::StretchPropertyDialog(CcvStretchCtrl* control, QWidget* p
 QWidget* StretchPropertyDialog::createGeneralPage()
 {
     auto* page = new QWidget;
+    page->setObjectName(QStringLiteral("CcvStretchPropPage"));
     auto* form = new QFormLayout(page);
     m_autoConfig = comboOf({"0 - None", "1 - Children", "2 - Parent", "3 - Both"},
                            "cmbAutoConfig", page);
@@ -102,6 +104,7 @@ QWidget* StretchPropertyDialog::createGeneralPage()
 QWidget* StretchPropertyDialog::createSplitterPage()
 {
     auto* page = new QWidget;
+    page->setObjectName(QStringLiteral("CMorePropPage"));
     auto* form = new QFormLayout(page);
     const char* names[4] = {"spnSplitLeft", "spnSplitTop", "spnSplitRight", "spnSplitBottom"};
     const char* labels[4] = {"Left :", "Top :", "Right :", "Bottom :"};

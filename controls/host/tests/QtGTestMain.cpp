@@ -1,3 +1,5 @@
+// The main() of the controls' GoogleTest programs: a QApplication on the offscreen
+// platform unless another is asked for (gtest_discover_tests runs the binary at build time).
 #include <QApplication>
 
 #include <gtest/gtest.h>
