@@ -128,6 +128,7 @@ private:
     void recomputeEnds();
     bool moveWithValidation(void (RecordSet::*move)());
     void addRecord();
+    void addWithDefaults();
     void setCountsAfterMoveLast();
 
     Database& db_;

@@ -54,6 +54,9 @@ public:
     bool hasColumn(const QString& column) const;
     ColumnType columnType(const QString& column) const;
 
+    // Forgets the fetched copy of the current record, so that changes made by statements show.
+    void refreshCurrent() { cachedKey_ = -1; }
+
     // The current record's value (see fromStorage), including unsaved edits.
     QVariant value(const QString& column) const;
     // Edits the current record (or the new one after addNew); written by update().
