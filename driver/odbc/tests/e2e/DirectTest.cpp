@@ -145,3 +145,51 @@ TEST_F(Direct, FunctionListIsExact) {
     EXPECT_NE(dlsym(api.lib, "LoadByOrdinal"), nullptr);
     EXPECT_NE(dlsym(api.lib, "LibMain"), nullptr);
 }
+
+TEST_F(Direct, PendingOptionsAreAppliedAfterTheHandshake) {
+    EXPECT_EQ(api.SQLSetConnectOption(dbc, SQL_AUTOCOMMIT, SQL_AUTOCOMMIT_OFF), SQL_SUCCESS);
+    EXPECT_EQ(api.SQLSetConnectOption(dbc, 5001, 7), SQL_SUCCESS); // the server rejects it: ignored
+    EXPECT_EQ(api.SQLSetConnectOption(dbc, 5000, reinterpret_cast<SQLULEN>("text")), SQL_SUCCESS);
+    connectVia(serverPort());
+    SQLULEN value = 99;
+    EXPECT_EQ(api.SQLGetConnectOption(dbc, SQL_AUTOCOMMIT, &value), SQL_SUCCESS) << connError().message;
+    EXPECT_EQ(value, static_cast<SQLULEN>(SQL_AUTOCOMMIT_OFF));
+    EXPECT_EQ(api.SQLTransact(env, dbc, SQL_ROLLBACK), SQL_SUCCESS);
+}
+
+TEST_F(Direct, BulkReadConflictsWithRowsetAndCursorType) {
+    connectVia(serverPort());
+    const std::string rowsetMessage = "Unable to enable the Bulk Read (SQL_ENABLE_BULK_READ) option. The Rowset "
+                                      "Size (SQL_ROWSET_SIZE) is not 1.  ";
+    // The back end may adjust the value (SQL_SUCCESS_WITH_INFO); the driver keeps what was set.
+    const SQLRETURN set = api.SQLSetConnectOption(dbc, SQL_ROWSET_SIZE, 5);
+    ASSERT_TRUE(set == SQL_SUCCESS || set == SQL_SUCCESS_WITH_INFO) << connError().message;
+    EXPECT_EQ(api.SQLSetConnectOption(dbc, 4287, 1), SQL_ERROR);
+    expectError(connError(), "S1001", 0, rowsetMessage);
+    SQLULEN value = 9;
+    EXPECT_EQ(api.SQLGetConnectOption(dbc, 4287, &value), SQL_SUCCESS);
+    EXPECT_EQ(value, 0u) << "the option stays off";
+    const SQLRETURN reset = api.SQLSetConnectOption(dbc, SQL_ROWSET_SIZE, 1);
+    ASSERT_TRUE(reset == SQL_SUCCESS || reset == SQL_SUCCESS_WITH_INFO) << connError().message;
+    const SQLRETURN cursor = api.SQLSetConnectOption(dbc, SQL_CURSOR_TYPE, SQL_CURSOR_STATIC);
+    if (cursor == SQL_SUCCESS || cursor == SQL_SUCCESS_WITH_INFO) {
+        EXPECT_EQ(api.SQLSetConnectOption(dbc, 4287, 1), SQL_ERROR);
+        expectError(connError(), "S1001", 0,
+                    "Unable to enable the Bulk Read (SQL_ENABLE_BULK_READ) option. The Cursor Type option "
+                    "(SQL_CURSOR_TYPE) is not set to forward only. ");
+    }
+}
+
+TEST_F(Direct, ServerRefusalOfTheConnectIsKept) {
+    EXPECT_EQ(api.SQLConnect(dbc, reinterpret_cast<SQLCHAR *>(const_cast<char *>("quill_badsrv")), SQL_NTS,
+                             nullptr, 0, nullptr, 0),
+              SQL_ERROR);
+    const Diag d = connError();
+    EXPECT_EQ(d.rc, SQL_SUCCESS);
+    EXPECT_EQ(d.state, "IM002");
+    EXPECT_NE(d.message.find("Data source name not found"), std::string::npos) << d.message;
+    EXPECT_EQ(connError().rc, SQL_NO_DATA_FOUND);
+    SQLHSTMT s = nullptr;
+    EXPECT_EQ(api.SQLAllocStmt(dbc, &s), SQL_ERROR) << "a refused connect leaves no session";
+    expectError(connError(), "08S01", 0, kLost);
+}
