@@ -1,12 +1,11 @@
 #include "ServerList.h"
 
+#include "InstallerPaths.h"
+
 #include <odbcinst.h>
 
 #include <cstdlib>
 #include <vector>
-
-// Exported by libodbcinst: the system configuration folder, honouring ODBCSYSINI.
-extern "C" char* odbcinst_system_file_path(char* buffer);
 
 namespace qn::session {
 namespace {
@@ -25,18 +24,7 @@ int toCount(const std::string& text) {
 
 }  // namespace
 
-std::string serverListPath() {
-    char buffer[4096] = {};
-    std::string folder;
-    if (const char* env = std::getenv("ODBCSYSINI"); env && *env) {
-        folder = env;
-    } else {
-        folder = odbcinst_system_file_path(buffer);
-    }
-    if (folder.empty()) folder = "/etc";
-    if (folder.back() != '/') folder += '/';
-    return folder + "QUILLNET.INI";
-}
+std::string serverListPath() { return systemConfigFolder() + "/QUILLNET.INI"; }
 
 ServerList::ServerList(std::string path) : path_(std::move(path)) {}
 

@@ -1,5 +1,6 @@
 #include "Session.h"
 
+#include "InstallerPaths.h"
 #include "Protocol.h"
 #include "ServerList.h"
 #include "SessionSockets.h"
@@ -44,6 +45,26 @@ void nameServer(const SessionRequest& request, const std::string& address, long 
         list.writeKey(address, "IP", address);
         list.writeKey(address, "Port", portText);
     }
+}
+
+// The file that defines the data source. Writing through the name "odbc.ini" would put
+// a user-file section in front of a system data source that lacks everything else, and
+// the driver manager would no longer find its driver.
+std::string dataSourceFile(const std::string& dataSource) {
+    for (const std::string& file : {userDataSourceFile(), systemDataSourceFile()}) {
+        char keys[64] = {};
+        if (SQLGetPrivateProfileString(dataSource.c_str(), nullptr, "", keys, sizeof keys,
+                                       file.c_str()) > 0) {
+            return file;
+        }
+    }
+    return {};
+}
+
+void refreshStoredAddress(const std::string& dataSource, const std::string& address) {
+    const std::string file = dataSourceFile(dataSource);
+    if (file.empty() || address.empty()) return;
+    SQLWritePrivateProfileString(dataSource.c_str(), "StoredIP", address.c_str(), file.c_str());
 }
 
 }  // namespace
@@ -144,11 +165,7 @@ int openServerSession(qn::Channel& channel, SessionState& state, const SessionRe
 
         if (usedNetworkAddress && request.tryStoredAddress && !request.storedAddress.empty() &&
             !request.dataSource.empty()) {
-            const std::string peer = peerAddress(channel.socket());
-            if (!peer.empty()) {
-                SQLWritePrivateProfileString(request.dataSource.c_str(), "StoredIP", peer.c_str(),
-                                             "odbc.ini");
-            }
+            refreshStoredAddress(request.dataSource, peerAddress(channel.socket()));
         }
         if (request.serverName->empty()) {
             nameServer(request,

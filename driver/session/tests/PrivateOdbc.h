@@ -1,6 +1,6 @@
 #pragma once
-// Test support: a private unixODBC configuration folder (ODBCSYSINI) and user file
-// (ODBCINI) for the whole test program. unixODBC remembers these paths after their
+// Test support: a private unixODBC configuration folder (ODBCSYSINI, with the system
+// odbc.ini) and user file (ODBCINI, user.ini there) for the whole test program. unixODBC remembers these paths after their
 // first use, so they are set once, before any profile call, and files are cleared
 // between tests instead.
 
@@ -19,7 +19,7 @@ inline const std::string& privateOdbcDir() {
         std::string templ = (std::filesystem::temp_directory_path() / "qn-odbc-XXXXXX").string();
         if (!mkdtemp(templ.data())) std::abort();
         setenv("ODBCSYSINI", templ.c_str(), 1);
-        setenv("ODBCINI", (templ + "/odbc.ini").c_str(), 1);
+        setenv("ODBCINI", (templ + "/user.ini").c_str(), 1);
         std::atexit([] { std::filesystem::remove_all(std::getenv("ODBCSYSINI")); });
         return templ;
     }();

@@ -198,13 +198,47 @@ TEST_F(OpenSessionTest, StoredAddressIsTriedFirstWithoutANameLookUp) {
     EXPECT_EQ(storedIpOf("TestDsn"), "<none>");  // nothing to refresh
 }
 
-TEST_F(OpenSessionTest, StaleStoredAddressFallsBackAndIsRewritten) {
-    // 127.0.0.2 is loopback too, but nothing listens there on this port.
-    SQLWritePrivateProfileString("TestDsn", "StoredIP", "127.0.0.2", "odbc.ini");
-    request.storedAddress = "127.0.0.2";
-    request.networkAddress = "localhost";
-    ASSERT_EQ(openServerSession(channel, state, request, failure), 0) << failure.status;
-    EXPECT_EQ(storedIpOf("TestDsn"), "127.0.0.1");
+TEST_F(OpenSessionTest, StaleStoredAddressFallsBackAndIsRewrittenWhereTheSourceLives) {
+    enum class Where { User, System, Nowhere };
+    for (const Where where : {Where::User, Where::System, Where::Nowhere}) {
+        test::clearPrivateOdbc();
+        const std::string user = test::privateOdbcDir() + "/user.ini";
+        const std::string system = test::privateOdbcDir() + "/odbc.ini";
+        // 127.0.0.2 is loopback too, but nothing listens there on this port.
+        if (where != Where::Nowhere) {
+            const std::string& file = where == Where::User ? user : system;
+            SQLWritePrivateProfileString("TestDsn", "Driver", "Quill", file.c_str());
+            SQLWritePrivateProfileString("TestDsn", "StoredIP", "127.0.0.2", file.c_str());
+        }
+        request.storedAddress = "127.0.0.2";
+        request.networkAddress = "localhost";
+        Channel ch;
+        SessionState st;
+        ASSERT_EQ(openServerSession(ch, st, request, failure), 0) << failure.status;
+
+        const std::string userText = test::readFile(user);
+        const std::string systemText = test::readFile(system);
+        switch (where) {
+        case Where::User:
+            EXPECT_NE(userText.find("StoredIP=127.0.0.1"), std::string::npos) << userText;
+            EXPECT_EQ(systemText, "");
+            break;
+        case Where::System:
+            EXPECT_NE(systemText.find("StoredIP=127.0.0.1"), std::string::npos) << systemText;
+            // No user section appears in front of the system one: its driver stays found.
+            EXPECT_EQ(userText.find("TestDsn"), std::string::npos) << userText;
+            break;
+        case Where::Nowhere:
+            EXPECT_EQ(userText + systemText, "");
+            break;
+        }
+        if (where != Where::Nowhere) {
+            char driver[64] = {};
+            SQLGetPrivateProfileString("TestDsn", "Driver", "", driver, sizeof driver, "odbc.ini");
+            EXPECT_STREQ(driver, "Quill");
+            EXPECT_EQ(storedIpOf("TestDsn"), "127.0.0.1");
+        }
+    }
 }
 
 TEST_F(OpenSessionTest, StoredAddressIsLeftAloneWithoutTryIpOrDataSource) {
@@ -214,7 +248,8 @@ TEST_F(OpenSessionTest, StoredAddressIsLeftAloneWithoutTryIpOrDataSource) {
     };
     for (const Case& c : {Case{false, "TestDsn"}, Case{true, ""}}) {
         test::clearPrivateOdbc();
-        SQLWritePrivateProfileString("TestDsn", "StoredIP", "127.0.0.2", "odbc.ini");
+        SQLWritePrivateProfileString("TestDsn", "StoredIP", "127.0.0.2",
+                                     (test::privateOdbcDir() + "/user.ini").c_str());
         request.tryStoredAddress = c.tryIP;
         request.dataSource = c.dsn;
         request.storedAddress = "127.0.0.2";
