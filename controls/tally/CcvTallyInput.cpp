@@ -147,7 +147,14 @@ void CcvTallyCtrl::keyReleaseEvent(QKeyEvent *event)
     if (!sameKey)
         return;
     const int held = m_keyboardKey;
+    const bool enter = m_heldQtKey == Qt::Key_Return || m_heldQtKey == Qt::Key_Enter;
     releaseKey();
+    if (enter) {
+        // Shown on the "=" key, but pending as the Enter key's own operator.
+        m_engine.op(tally::Op::Enter);
+        update();
+        return;
+    }
     runKey(held);
 }
 

@@ -305,6 +305,35 @@ TEST_F(Fixture, KeyboardSequences)
     }
 }
 
+TEST_F(Fixture, EnterKeyPendsItsOwnOperator)
+{
+    struct Case {
+        int key;
+        tally::Op pending;
+    } cases[] = {{Qt::Key_Return, tally::Op::Enter}, {Qt::Key_Enter, tally::Op::Enter}, {Qt::Key_Equal, tally::Op::Equal}};
+    for (const Case &c : cases) {
+        w.Clear();
+        type(w, Qt::Key_2);
+        type(w, Qt::Key_Asterisk, Qt::KeypadModifier);
+        type(w, Qt::Key_4);
+        keyDown(w, c.key);
+        EXPECT_EQ(w.pressedKey(), 24);
+        keyUp(w, c.key);
+        EXPECT_EQ(shown(w), "8");
+        EXPECT_EQ(w.engine().pending(), c.pending);
+    }
+}
+
+TEST_F(Fixture, FunctionKeyCaptionsAreCutToNine)
+{
+    w.setFncKeyText1(QStringLiteral("Calculate!"));
+    w.setFncKeyText2(QStringLiteral("Off"));
+    EXPECT_EQ(w.FncKeyText1(), QStringLiteral("Calculate!"));
+    EXPECT_EQ(w.keyCaption(3), QStringLiteral("Calculate"));
+    EXPECT_EQ(w.keyCaption(4), QStringLiteral("Off"));
+    EXPECT_EQ(w.keyCaption(9), QStringLiteral("sqrt"));
+}
+
 TEST_F(Fixture, AutoRepeatRunsOnce)
 {
     keyDown(w, Qt::Key_5);
