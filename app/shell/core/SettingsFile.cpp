@@ -27,6 +27,15 @@ int hexValue(QChar c)
     return -1;
 }
 
+// Whether the last character is escaped (preceded by an odd number of backslashes).
+bool endsEscaped(const QString& line)
+{
+    qsizetype n = 0;
+    for (qsizetype i = line.size() - 2; i >= 0 && line[i] == QChar('\\'); --i)
+        ++n;
+    return n % 2 == 1;
+}
+
 // Index of the first '=' that is not escaped, or -1.
 qsizetype unescapedEquals(const QString& line)
 {
@@ -135,7 +144,7 @@ SettingsTree parseSettingsText(const QByteArray& bytes)
             continue;
         if (line.startsWith(QChar('['))) {
             inSection = false;
-            if (!line.endsWith(QChar(']')) || line.endsWith(QStringLiteral("\\]")))
+            if (!line.endsWith(QChar(']')) || endsEscaped(line))
                 continue;
             const QString inner = line.mid(1, line.size() - 2);
             // The first unescaped '|' separates application key and section.

@@ -88,7 +88,9 @@ TEST_F(StoreTest, AwkwardNamesAndValuesRoundTrip)
     SettingsStore s(path());
     for (const auto& [k, v] : cases)
         ASSERT_TRUE(s.write("Gavelwise", "Odd|Section]", k, v));
+    ASSERT_TRUE(s.write("Gavelwise", "Ends in \\", "k", "v"));
     SettingsStore again(path());
+    EXPECT_EQ(again.read("Gavelwise", "Ends in \\", "k", "<absent>"), "v");
     for (const auto& [k, v] : cases) {
         EXPECT_TRUE(again.contains("Gavelwise", "odd|section]", k)) << k.toStdString();
         EXPECT_EQ(again.read("Gavelwise", "Odd|Section]", k, "<absent>"), v) << k.toStdString();
