@@ -11,3 +11,8 @@ foreach(part qn_wire qn_session qn_odbc qn_setup)
 endforeach()
 # Internal calls to our own entry points must never land in the driver manager.
 target_link_options(quillnet PRIVATE -Wl,-Bsymbolic)
+# A symbol missing from every part fails the build, not the driver manager's
+# load. (Clang's sanitizers leave their runtime to the loading program.)
+if(NOT (GW_SANITIZE AND CMAKE_CXX_COMPILER_ID STREQUAL "Clang"))
+  target_link_options(quillnet PRIVATE -Wl,--no-undefined)
+endif()

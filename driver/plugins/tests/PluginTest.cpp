@@ -230,7 +230,7 @@ TEST(Encryption, PlugInWithOnlyEncryptIsNotUsedAtConnect) {
 
 TEST(Encryption, ConnectFallsBackToTheLastPartOfAPath) {
     // Not found where named, then found by the system's library search (the
-    // test program's run path is its own folder).
+    // test runs with its own folder on the library path).
     for (const std::string name : {"/no/such/dir/test_xor.qex", "C:\\QNET\\test_xor.qex"}) {
         RawPeer r(name);
         EXPECT_TRUE(r.channel.encryptionInUse()) << name;
