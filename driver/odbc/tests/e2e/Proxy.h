@@ -4,6 +4,7 @@
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -127,6 +128,9 @@ private:
             close(s);
             return;
         }
+        const int one = 1;
+        setsockopt(c, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+        setsockopt(s, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
         pairs_.push_back({c, s, {}});
     }
 
