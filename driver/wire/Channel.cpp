@@ -354,50 +354,50 @@ bool Channel::getItem(uint32_t index, uint32_t tag, void* destination, uint32_t 
     return true;
 }
 
+bool Channel::getFixed(uint32_t tag, unsigned char* bytes, uint32_t width, bool* absent) {
+    ItemHeader h;
+    if (!peekItem(h)) {
+        return false;
+    }
+    // An integer item of another width is as wrong as another tag.
+    if (h.tag == tag && h.length != width) {
+        return fail(CMESSAGE_WRONG_TYPE);
+    }
+    return getItem(1, tag, bytes, width, nullptr, absent);
+}
+
 bool Channel::getShort(int16_t* value) {
+    unsigned char b[2];
     if (value == nullptr) {
         return fail(CMESSAGE_INVALID_ARGUMENT);
     }
-    unsigned char b[2];
-    uint32_t n = 0;
-    if (!getItem(1, ITEM_SHORT, b, 2, &n)) {
+    if (!getFixed(ITEM_SHORT, b, 2, nullptr)) {
         return false;
-    }
-    if (n != 2) {
-        return fail(CMESSAGE_WRONG_TYPE);
     }
     *value = int16_t(readU16(b));
     return true;
 }
 
 bool Channel::getLong(int32_t* value) {
+    unsigned char b[4];
     if (value == nullptr) {
         return fail(CMESSAGE_INVALID_ARGUMENT);
     }
-    unsigned char b[4];
-    uint32_t n = 0;
-    if (!getItem(1, ITEM_LONG, b, 4, &n)) {
+    if (!getFixed(ITEM_LONG, b, 4, nullptr)) {
         return false;
-    }
-    if (n != 4) {
-        return fail(CMESSAGE_WRONG_TYPE);
     }
     *value = int32_t(readU32(b));
     return true;
 }
 
 bool Channel::getHandle(uint32_t tag, uint32_t* handle, bool* absent) {
+    unsigned char b[4] = {};
+    bool isAbsent = false;
     if (handle == nullptr) {
         return fail(CMESSAGE_INVALID_ARGUMENT);
     }
-    unsigned char b[4] = {};
-    uint32_t n = 0;
-    bool isAbsent = false;
-    if (!getItem(1, tag, b, 4, &n, &isAbsent)) {
+    if (!getFixed(tag, b, 4, &isAbsent)) {
         return false;
-    }
-    if (!isAbsent && n != 4) {
-        return fail(CMESSAGE_WRONG_TYPE);
     }
     *handle = isAbsent ? 0 : readU32(b);
     if (absent != nullptr) {

@@ -114,6 +114,7 @@ private:
     bool requireOpen();
     bool fail(uint32_t code);
     bool begin(int32_t type);
+    bool getFixed(uint32_t tag, unsigned char* bytes, uint32_t width, bool* absent);
     bool readPayload(uint32_t payloadLength, void* destination, uint32_t count);
 
     MessageBuffer buf_;

@@ -63,6 +63,17 @@ bool checkValid(MessageBuffer* b) {
     return false;
 }
 
+// Bounds shared by the two item copies; sets 303 when they are not met.
+bool itemInBounds(MessageBuffer* b, uint32_t offset, const void* bytes, uint32_t length) {
+    const uint32_t size = headerField(*b, kOffSize);
+    if (bytes == nullptr || offset >= size || uint64_t(offset) + length > size) {
+        b->status = CMESSAGE_INVALID_ARGUMENT;
+        return false;
+    }
+    b->status = MESSAGE_OK;
+    return true;
+}
+
 }  // namespace
 }  // namespace qn
 
@@ -140,30 +151,18 @@ int msgClean(MessageBuffer* b) {
 }
 
 uint32_t msgPutDataItem(MessageBuffer* b, uint32_t offset, const void* source, uint32_t length) {
-    if (!qn::checkValid(b)) {
-        return offset;
-    }
-    const uint32_t size = qn::headerField(*b, qn::kOffSize);
-    if (source == nullptr || offset >= size || uint64_t(offset) + length > size) {
-        b->status = qn::CMESSAGE_INVALID_ARGUMENT;
+    if (!qn::checkValid(b) || !qn::itemInBounds(b, offset, source, length)) {
         return offset;
     }
     std::memcpy(b->data + offset, source, length);
-    b->status = qn::MESSAGE_OK;
     return offset + length;
 }
 
 uint32_t msgGetDataItem(MessageBuffer* b, uint32_t offset, void* destination, uint32_t length) {
-    if (!qn::checkValid(b)) {
-        return offset;
-    }
-    const uint32_t size = qn::headerField(*b, qn::kOffSize);
-    if (destination == nullptr || offset >= size || uint64_t(offset) + length > size) {
-        b->status = qn::CMESSAGE_INVALID_ARGUMENT;
+    if (!qn::checkValid(b) || !qn::itemInBounds(b, offset, destination, length)) {
         return offset;
     }
     std::memcpy(destination, b->data + offset, length);
-    b->status = qn::MESSAGE_OK;
     return offset + length;
 }
 

@@ -59,6 +59,21 @@ Io readSome(int fd, unsigned char* into, size_t wanted, const timeval* timeout, 
     return Io::Data;
 }
 
+// Reads exactly wanted bytes, waiting for readability before each read;
+// *have tells how many arrived when it ends otherwise.
+Io readFully(int fd, unsigned char* into, size_t wanted, const timeval* timeout, size_t* have, int* err) {
+    *have = 0;
+    while (*have < wanted) {
+        size_t got = 0;
+        const Io io = readSome(fd, into + *have, wanted - *have, timeout, &got, err);
+        if (io != Io::Data) {
+            return io;
+        }
+        *have += got;
+    }
+    return Io::Data;
+}
+
 // Replaces the data area after a failed plug-in call: whatever block the
 // plug-in left behind is freed and a fresh one of the old capacity carries the
 // saved header with size 0.
@@ -203,19 +218,15 @@ uint32_t msgReceive(int socket, MessageBuffer* b, const struct timeval* timeout)
     // that stops part-way has sent a short header.
     unsigned char header[qn::kHeaderSize];
     size_t have = 0;
-    while (have < qn::kHeaderSize) {
-        size_t got = 0;
-        int err = 0;
-        switch (qn::readSome(socket, header + have, qn::kHeaderSize - have, timeout, &got, &err)) {
-        case qn::Io::Data:
-            have += got;
-            break;
-        case qn::Io::Error:
-            return qn::finish(b, qn::wsaFromErrno(err));
-        case qn::Io::Closed:
-        case qn::Io::TimedOut:
-            return qn::finish(b, have == 0 ? qn::MESSAGE_CONNECTION_CLOSED : qn::MESSAGE_INVALID_FORMAT);
-        }
+    int err = 0;
+    switch (qn::readFully(socket, header, qn::kHeaderSize, timeout, &have, &err)) {
+    case qn::Io::Data:
+        break;
+    case qn::Io::Error:
+        return qn::finish(b, qn::wsaFromErrno(err));
+    case qn::Io::Closed:
+    case qn::Io::TimedOut:
+        return qn::finish(b, have == 0 ? qn::MESSAGE_CONNECTION_CLOSED : qn::MESSAGE_INVALID_FORMAT);
     }
     const int32_t type = int32_t(qn::readU32(header + qn::kOffType));
     if (qn::readU32(header + qn::kOffMagic) != qn::kMessageMagic || type == qn::kNoMessage) {
@@ -234,20 +245,14 @@ uint32_t msgReceive(int socket, MessageBuffer* b, const struct timeval* timeout)
         if (qn::setSizeLimited(b, size, limit) == 0) {
             return b->status;
         }
-        size_t done = 0;
-        while (done < size) {
-            size_t got = 0;
-            int err = 0;
-            switch (qn::readSome(socket, b->data + done, size - done, timeout, &got, &err)) {
-            case qn::Io::Data:
-                done += got;
-                break;
-            case qn::Io::Error:
-                return qn::finish(b, qn::wsaFromErrno(err));
-            case qn::Io::Closed:
-            case qn::Io::TimedOut:
-                return qn::finish(b, qn::MESSAGE_CONNECTION_CLOSED);
-            }
+        switch (qn::readFully(socket, b->data, size, timeout, &have, &err)) {
+        case qn::Io::Data:
+            break;
+        case qn::Io::Error:
+            return qn::finish(b, qn::wsaFromErrno(err));
+        case qn::Io::Closed:
+        case qn::Io::TimedOut:
+            return qn::finish(b, qn::MESSAGE_CONNECTION_CLOSED);
         }
     }
     if (!qn::decryptBody(b)) {

@@ -5,17 +5,14 @@
 #include <cstring>
 #include <vector>
 
+#include "Loopback.h"
 #include "driver/wire/MessageBuffer.h"
 
 using namespace qn;
 
-namespace {
+using qn::test::Buffer;
 
-struct Buffer {
-    MessageBuffer b;
-    Buffer() { EXPECT_EQ(msgInitialize(&b), 1); }
-    ~Buffer() { msgDestroy(&b); }
-};
+namespace {
 
 TEST(MessageBuffer, InitialiseWritesHeaderAndDefaults) {
     Buffer m;

@@ -215,6 +215,29 @@ TEST(Channel, ReadingChecksTagIndexAndCapacity) {
     }
 }
 
+TEST(Channel, IntegerItemsMustHaveTheirWidth) {
+    const struct {
+        uint32_t tag;
+        std::vector<uint8_t> payload;
+    } cases[] = {
+        {ITEM_SHORT, {1}}, {ITEM_SHORT, {1, 0, 0, 0}}, {ITEM_LONG, {1, 0}}, {ITEM_HSTMT, {1, 0, 0, 0, 0, 0, 0, 0}},
+    };
+    for (const auto& c : cases) {
+        RawPeer r;
+        r.net.peerWrite(reply({item(1, c.tag, uint32_t(c.payload.size()), c.payload)}));
+        ASSERT_TRUE(r.channel.receive());
+        int16_t sh = 0;
+        int32_t lg = 0;
+        uint32_t handle = 0;
+        const bool ok = c.tag == ITEM_SHORT  ? r.channel.getShort(&sh)
+                        : c.tag == ITEM_LONG ? r.channel.getLong(&lg)
+                                             : r.channel.getHandle(c.tag, &handle);
+        EXPECT_FALSE(ok) << c.tag << "/" << c.payload.size();
+        EXPECT_EQ(r.channel.errorCode(), uint32_t(CMESSAGE_WRONG_TYPE));
+        EXPECT_EQ(r.channel.cursor(), 0u);
+    }
+}
+
 TEST(Channel, WholeTextRefusesALengthBeyondTheMessage) {
     RawPeer r;
     r.net.peerWrite(reply({item(1, ITEM_STRING, 0xFFFFFFF8, {'a'})}));

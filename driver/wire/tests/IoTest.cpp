@@ -11,16 +11,11 @@
 #include "driver/wire/MessageBuffer.h"
 
 using namespace qn;
+using qn::test::Buffer;
 using qn::test::Loopback;
 using qn::test::rawMessage;
 
 namespace {
-
-struct Buffer {
-    MessageBuffer b;
-    Buffer() { EXPECT_EQ(msgInitialize(&b), 1); }
-    ~Buffer() { msgDestroy(&b); }
-};
 
 timeval seconds(long s) {
     timeval tv{};

@@ -1,16 +1,29 @@
 #pragma once
-// Test support: a connected TCP pair on 127.0.0.1 (free port) and raw writes
+// Test support: an initialised buffer, a connected TCP pair on 127.0.0.1 (free port) and raw writes
 // for a peer that misbehaves on purpose.
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <gtest/gtest.h>
+
 #include <cstdint>
 #include <stdexcept>
 #include <vector>
 
+#include "driver/wire/MessageBuffer.h"
+
 namespace qn::test {
+
+// An initialised message buffer, destroyed with the scope.
+struct Buffer {
+    MessageBuffer b;
+    Buffer() { EXPECT_EQ(msgInitialize(&b), 1); }
+    ~Buffer() { msgDestroy(&b); }
+    Buffer(const Buffer&) = delete;
+    Buffer& operator=(const Buffer&) = delete;
+};
 
 struct Loopback {
     int client = -1;  // the side under test
