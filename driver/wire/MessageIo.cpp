@@ -74,6 +74,15 @@ Io readFully(int fd, unsigned char* into, size_t wanted, const timeval* timeout,
     return Io::Data;
 }
 
+// Status of a read that ended early: the socket error, or the peer gone or
+// silent (a short header when only part of one arrived).
+uint32_t readFailure(Io io, int err, bool shortHeader) {
+    if (io == Io::Error) {
+        return wsaFromErrno(err);
+    }
+    return shortHeader ? MESSAGE_INVALID_FORMAT : MESSAGE_CONNECTION_CLOSED;
+}
+
 // Replaces the data area after a failed plug-in call: whatever block the
 // plug-in left behind is freed and a fresh one of the old capacity carries the
 // saved header with size 0.
@@ -219,14 +228,9 @@ uint32_t msgReceive(int socket, MessageBuffer* b, const struct timeval* timeout)
     unsigned char header[qn::kHeaderSize];
     size_t have = 0;
     int err = 0;
-    switch (qn::readFully(socket, header, qn::kHeaderSize, timeout, &have, &err)) {
-    case qn::Io::Data:
-        break;
-    case qn::Io::Error:
-        return qn::finish(b, qn::wsaFromErrno(err));
-    case qn::Io::Closed:
-    case qn::Io::TimedOut:
-        return qn::finish(b, have == 0 ? qn::MESSAGE_CONNECTION_CLOSED : qn::MESSAGE_INVALID_FORMAT);
+    const qn::Io headerRead = qn::readFully(socket, header, qn::kHeaderSize, timeout, &have, &err);
+    if (headerRead != qn::Io::Data) {
+        return qn::finish(b, qn::readFailure(headerRead, err, have != 0));
     }
     const int32_t type = int32_t(qn::readU32(header + qn::kOffType));
     if (qn::readU32(header + qn::kOffMagic) != qn::kMessageMagic || type == qn::kNoMessage) {
@@ -245,14 +249,9 @@ uint32_t msgReceive(int socket, MessageBuffer* b, const struct timeval* timeout)
         if (qn::setSizeLimited(b, size, limit) == 0) {
             return b->status;
         }
-        switch (qn::readFully(socket, b->data, size, timeout, &have, &err)) {
-        case qn::Io::Data:
-            break;
-        case qn::Io::Error:
-            return qn::finish(b, qn::wsaFromErrno(err));
-        case qn::Io::Closed:
-        case qn::Io::TimedOut:
-            return qn::finish(b, qn::MESSAGE_CONNECTION_CLOSED);
+        const qn::Io bodyRead = qn::readFully(socket, b->data, size, timeout, &have, &err);
+        if (bodyRead != qn::Io::Data) {
+            return qn::finish(b, qn::readFailure(bodyRead, err, false));
         }
     }
     if (!qn::decryptBody(b)) {
