@@ -274,6 +274,57 @@ TEST(CcvStretchCtrlTest, ItemsAreReportedButNeverMoved)
     EXPECT_EQ(s.label->geometry(), QRect(100, 40, 200, 20)); // never collected
 }
 
+TEST(CcvStretchCtrlTest, CheckOffsetDecidesWhetherItemsGiveScreenCoordinates)
+{
+    struct Case {
+        bool checkOffset;
+        bool screenCoordinates; // whether the host passes the item's place on screen
+        int wantLeft, wantTop;
+    };
+    // The control sits at 30, 40 in a form whose own screen place is added below.
+    const Case cases[] = {{true, true, 100, 40},
+                          {false, false, 100, 40},
+                          {false, true, -1, -1}}; // -1: left and top stay on screen
+    for (const Case& c : cases) {
+        QWidget form;
+        form.resize(500, 400);
+        auto* ctrl = new CcvStretchCtrl(&form);
+        ctrl->setGeometry(30, 40, 400, 300);
+        ctrl->setChildAlign(AlignProportional2);
+        form.show();
+        settle();
+        const QPoint screen = ctrl->mapToGlobal(QPoint(0, 0));
+        ctrl->setCheckOffset(c.checkOffset);
+        const int left = c.screenCoordinates ? screen.x() + 100 : 100;
+        const int top = c.screenCoordinates ? screen.y() + 40 : 40;
+        QSignalSpy moves(ctrl, &CcvStretchCtrl::MoveObject);
+        ASSERT_EQ(ctrl->AddItem(1, short(left), short(top), 200, 20, 0), 1);
+        ctrl->ReSize();
+        ASSERT_EQ(moves.size(), 1);
+        EXPECT_EQ(moves[0][1].value<short>(), c.wantLeft < 0 ? left : c.wantLeft);
+        EXPECT_EQ(moves[0][2].value<short>(), c.wantTop < 0 ? top : c.wantTop);
+    }
+}
+
+TEST(CcvStretchCtrlTest, DeletedChildIsSkippedSafely)
+{
+    Scene s(AlignHorizontal);
+    auto* second = new QLabel(QStringLiteral("second"), s.ctrl);
+    ASSERT_EQ(s.ctrl->AddControl(second), 2);
+    delete s.label;
+    s.label = nullptr;
+    QSignalSpy moves(s.ctrl, &CcvStretchCtrl::MoveObject);
+    s.ctrl->ReSize();
+    // Two entries still divide the row: (400 - 2 - 20 - 10) / 2 = 184.
+    EXPECT_EQ(second->geometry(), QRect(205, 11, 184, 278));
+    EXPECT_EQ(moves.size(), 2);
+    // A handle of a deleted widget is no window any more.
+    QSignalSpy errors(s.ctrl, &CcvStretchCtrl::CtrlError);
+    EXPECT_EQ(s.ctrl->AddControl(s.ctrl->childList().entries()[0].handle), 0);
+    ASSERT_EQ(errors.size(), 1);
+    EXPECT_EQ(errors[0][0].value<short>(), ErrorNotAWindow);
+}
+
 TEST(CcvStretchCtrlTest, ReSizeAndResetSizesLayOutAtOnce)
 {
     Scene s(AlignHorizontal);
