@@ -59,6 +59,38 @@ const ItemColumn* findItemColumn(const QString& name)
     return nullptr;
 }
 
+namespace {
+
+void runFixed(Database& db, const QString& sql)
+{
+    // Fixed definition text of our own, not the engine dialect: run as it is.
+    dbsupport::Statement st(db.handle(), sql, QStringLiteral("DAO.Database"));
+    st.step();
+}
+
+} // namespace
+
+void ensureItemsSearchIndex(Database& db)
+{
+    if (db.hasTable(QStringLiteral("ItemsSearch")))
+        return;
+    const QString cols = QStringLiteral("EbayID, ShortDescription, Description, BuyerEmail, BuyerName");
+    const QString newValues = QStringLiteral("new.EbayID, new.ShortDescription, new.Description, new.BuyerEmail, new.BuyerName");
+    const QString oldValues = QStringLiteral("old.EbayID, old.ShortDescription, old.Description, old.BuyerEmail, old.BuyerName");
+    runFixed(db, QStringLiteral("CREATE VIRTUAL TABLE ItemsSearch USING fts5(%1, content='Items', "
+                                "content_rowid='ID', tokenize='trigram')").arg(cols));
+    runFixed(db, QStringLiteral("CREATE TRIGGER ItemsSearchInsert AFTER INSERT ON Items BEGIN "
+                                "INSERT INTO ItemsSearch(rowid, %1) VALUES (new.ID, %2); END").arg(cols, newValues));
+    runFixed(db, QStringLiteral("CREATE TRIGGER ItemsSearchDelete AFTER DELETE ON Items BEGIN "
+                                "INSERT INTO ItemsSearch(ItemsSearch, rowid, %1) VALUES ('delete', old.ID, %2); END")
+                     .arg(cols, oldValues));
+    runFixed(db, QStringLiteral("CREATE TRIGGER ItemsSearchUpdate AFTER UPDATE OF %1 ON Items BEGIN "
+                                "INSERT INTO ItemsSearch(ItemsSearch, rowid, %1) VALUES ('delete', old.ID, %2); "
+                                "INSERT INTO ItemsSearch(rowid, %1) VALUES (new.ID, %3); END")
+                     .arg(cols, oldValues, newValues));
+    runFixed(db, QStringLiteral("INSERT INTO ItemsSearch(ItemsSearch) VALUES ('rebuild')"));
+}
+
 void createItemsTable(Database& db, bool withLaterColumns)
 {
     QStringList defs;
@@ -78,10 +110,8 @@ void createItemsTable(Database& db, bool withLaterColumns)
         }
         defs << def;
     }
-    // Fixed definition text of our own, not the engine dialect: run as it is.
-    dbsupport::Statement st(db.handle(), QStringLiteral("CREATE TABLE Items (%1)").arg(defs.join(QStringLiteral(", "))),
-                            QStringLiteral("DAO.Database"));
-    st.step();
+    runFixed(db, QStringLiteral("CREATE TABLE Items (%1)").arg(defs.join(QStringLiteral(", "))));
+    ensureItemsSearchIndex(db);
 }
 
 void UpgradeItemsSchema(Database& db)
@@ -94,6 +124,8 @@ void UpgradeItemsSchema(Database& db)
         db.appendColumn(QStringLiteral("Items"), QStringLiteral("ImageLocation"), ColumnType::Text,
                         QString());
     db.execute(QStringLiteral("UPDATE ITEMS SET ImageLocation = 'Left' WHERE IsNull(ImageLocation)"));
+    // The engine's own find index, for files made before it existed.
+    ensureItemsSearchIndex(db);
 }
 
 } // namespace gw

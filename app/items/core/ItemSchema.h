@@ -22,6 +22,10 @@ const ItemColumn* findItemColumn(const QString& name); // case-insensitive; null
 // delivered database (no UseCounter, no ImageLocation).
 void createItemsTable(Database& db, bool withLaterColumns);
 
+// The text index that finds over EbayID, ShortDescription, Description, BuyerEmail and
+// BuyerName use (table ItemsSearch, kept current by triggers). Created when missing.
+void ensureItemsSearchIndex(Database& db);
+
 // Adds UseCounter (yes/no, default No) and ImageLocation (text, no default) when missing,
 // then sets ImageLocation to "Left" wherever it is null. Throws DbException.
 void UpgradeItemsSchema(Database& db);

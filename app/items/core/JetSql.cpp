@@ -301,7 +301,26 @@ QString resolveColumn(const QString& name, const QStringList& columns)
 
 } // namespace
 
-SqlText Criteria::toSql(const QStringList& columns) const
+namespace {
+
+// The index answers a LIKE when the pattern needs no escapes and holds three literal
+// characters in a row (its smallest unit); anything shorter would scan it whole.
+bool indexCanAnswer(const QString& likePattern)
+{
+    if (likePattern.contains(QLatin1Char('\\')))
+        return false;
+    int run = 0;
+    for (const QChar c : likePattern) {
+        run = (c == QLatin1Char('%') || c == QLatin1Char('_')) ? 0 : run + 1;
+        if (run >= 3)
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+SqlText Criteria::toSql(const QStringList& columns, const SearchIndex* index) const
 {
     SqlText out;
     if (!node_)
@@ -313,12 +332,18 @@ SqlText Criteria::toSql(const QStringList& columns) const
             out.params << n.value;
             out.paramColumns << resolveColumn(n.column, columns);
             break;
-        case Node::Like:
-            out.sql += dbsupport::quoteName(resolveColumn(n.column, columns))
-                       + QStringLiteral(" LIKE ? ESCAPE '\\'");
-            out.params << jetPatternToLike(n.value.toString());
+        case Node::Like: {
+            const QString column = resolveColumn(n.column, columns);
+            const QString pattern = jetPatternToLike(n.value.toString());
+            if (index && index->columns.contains(column, Qt::CaseInsensitive) && indexCanAnswer(pattern))
+                out.sql += QStringLiteral("rowid IN (SELECT rowid FROM %1 WHERE %2 LIKE ?)")
+                               .arg(dbsupport::quoteName(index->table), dbsupport::quoteName(column));
+            else
+                out.sql += dbsupport::quoteName(column) + QStringLiteral(" LIKE ? ESCAPE '\\'");
+            out.params << pattern;
             out.paramColumns << QString();
             break;
+        }
         case Node::IsNull:
             out.sql += QLatin1Char('(') + dbsupport::quoteName(resolveColumn(n.column, columns))
                        + QStringLiteral(" IS NULL)");

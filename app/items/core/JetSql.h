@@ -29,6 +29,12 @@ SqlText translateJet(const QString& statement, const QVariantList& extra = {});
 // LIKE text with '\' as escape. Digits for # are approximated by _ .
 QString jetPatternToLike(const QString& pattern);
 
+// A trigram text index beside a table (rowids shared with it) and the columns it covers.
+struct SearchIndex {
+    QString table;
+    QStringList columns;
+};
+
 // Search criteria built from parts, each comparing a column with a bound value.
 class Criteria {
 public:
@@ -46,8 +52,9 @@ public:
     bool isEmpty() const { return !node_; }
 
     // SQL for a WHERE clause with its values; column names are checked against `columns`
-    // (case-insensitive) and quoted. Throws DbException for an unknown column.
-    SqlText toSql(const QStringList& columns) const;
+    // (case-insensitive) and quoted. Throws DbException for an unknown column. With an index,
+    // LIKE tests that it can answer are looked up there instead of scanning the table.
+    SqlText toSql(const QStringList& columns, const SearchIndex* index = nullptr) const;
 
 private:
     struct Node;

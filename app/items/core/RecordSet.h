@@ -15,6 +15,7 @@
 #include <QVariant>
 
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 struct sqlite3_stmt;
@@ -96,6 +97,7 @@ private:
     std::vector<ColumnType> types_;
     QStringList tableColumns_;
     QHash<QString, ColumnType> tableTypes_;
+    std::optional<SearchIndex> index_;
     std::vector<Bookmark> keys_;
     bool sortedByKey_ = false;
     int pos_ = -1;

@@ -4,6 +4,8 @@
 #include "ItemViews.h"
 #include "Money.h"
 
+#include <sqlite3.h>
+
 using namespace gw;
 using gw::test::ItemDbFixture;
 
@@ -182,4 +184,81 @@ TEST_F(ItemDbFixture, EditsAreSavedByUpdateAndDroppedByMoves)
     EXPECT_EQ(shortDesc(*rs), QStringLiteral("changed"));
     rs->moveNext();
     EXPECT_EQ(shortDesc(*rs), QStringLiteral("b"));
+}
+
+namespace {
+QStringList findAll(RecordSet& rs, const Criteria& c)
+{
+    QStringList found;
+    for (bool ok = rs.findFirst(c); ok; ok = rs.findNext(c))
+        found << rs.value(QStringLiteral("ShortDescription")).toString();
+    return found;
+}
+} // namespace
+
+TEST_F(ItemDbFixture, IndexedFindsMatchPlainMatching)
+{
+    const char* const titles[] = {"Red Lamp", "O'Brien lamp shade", "100% wool", "blue_lamp", "bluexlamp",
+                                  "lampshade", "clamp", "Chair"};
+    for (const char* t : titles)
+        addItem(QString::fromLatin1(t), {{QStringLiteral("BuyerName"), QStringLiteral("Smith of ") + QString::fromLatin1(t)}});
+    auto rs = db->openRecordSet(viewQuery(ItemView::All));
+    const char* const patterns[] = {"*lamp*", "*LAMP*", "*amp", "lamp*", "*o'b*", "*100%*", "*blue_l*",
+                                    "blue?lamp", "*la*", "*", "Chair", "*xyz*"};
+    for (const char* p : patterns) {
+        const QString pattern = QString::fromLatin1(p);
+        const QStringList viaIndex = findAll(*rs, Criteria::like(QStringLiteral("ShortDescription"), pattern));
+        // A criteria text is matched by the engine row by row, without the index.
+        const QStringList plain = findAll(
+            *rs, Criteria::text(QStringLiteral("ShortDescription LIKE '%1'").arg(QString(pattern).replace(QLatin1Char('\''), QStringLiteral("''")))));
+        EXPECT_EQ(viaIndex, plain) << p;
+        EXPECT_EQ(findAll(*rs, Criteria::like(QStringLiteral("BuyerName"), QStringLiteral("Smith of ") + pattern)), plain) << p;
+    }
+    EXPECT_EQ(findAll(*rs, Criteria::like(QStringLiteral("ShortDescription"), QStringLiteral("*lamp*"))).size(), 6);
+}
+
+TEST_F(ItemDbFixture, IndexFollowsEditsDeletesAndStatements)
+{
+    const qint64 a = addItem(QStringLiteral("brass lamp"));
+    const qint64 b = addItem(QStringLiteral("oak table"));
+    addItem(QStringLiteral("glass vase"));
+    auto rs = db->openRecordSet(viewQuery(ItemView::All));
+    const Criteria lamp = Criteria::like(QStringLiteral("ShortDescription"), QStringLiteral("*lamp*"));
+    EXPECT_EQ(findAll(*rs, lamp), QStringList{QStringLiteral("brass lamp")});
+
+    rs->moveTo(1);
+    rs->setValue(QStringLiteral("ShortDescription"), QStringLiteral("oak lamp table"));
+    rs->update();
+    db->execute(QStringLiteral("UPDATE Items SET ShortDescription = ? WHERE ID = ?"), {QStringLiteral("glass lamp"), 3});
+    EXPECT_EQ(findAll(*rs, lamp), (QStringList{QStringLiteral("brass lamp"), QStringLiteral("oak lamp table"),
+                                               QStringLiteral("glass lamp")}));
+    rs->moveFirst();
+    rs->deleteCurrent();
+    EXPECT_EQ(findAll(*rs, lamp), (QStringList{QStringLiteral("oak lamp table"), QStringLiteral("glass lamp")}));
+    // Other columns' updates leave the index alone and keep it right.
+    db->execute(QStringLiteral("UPDATE Items SET LastPrice = '3' WHERE ID = ?"), {b});
+    EXPECT_EQ(findAll(*rs, Criteria::like(QStringLiteral("ShortDescription"), QStringLiteral("oak lamp*"))),
+              QStringList{QStringLiteral("oak lamp table")});
+    (void)a;
+}
+
+TEST_F(ItemDbFixture, UpgradeBuildsTheIndexForOlderFiles)
+{
+    addItem(QStringLiteral("pewter lamp"));
+    sqlite3* h = db->handle();
+    ASSERT_EQ(sqlite3_exec(h, "DROP TABLE ItemsSearch; DROP TRIGGER IF EXISTS ItemsSearchInsert; "
+                              "DROP TRIGGER IF EXISTS ItemsSearchDelete; DROP TRIGGER IF EXISTS ItemsSearchUpdate;",
+                           nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    {
+        auto rs = db->openRecordSet(viewQuery(ItemView::All));
+        EXPECT_EQ(findAll(*rs, Criteria::like(QStringLiteral("ShortDescription"), QStringLiteral("*lamp"))),
+                  QStringList{QStringLiteral("pewter lamp")});
+    }
+    UpgradeItemsSchema(*db);
+    EXPECT_TRUE(db->hasTable(QStringLiteral("ItemsSearch")));
+    addItem(QStringLiteral("tin lamp"));
+    auto rs = db->openRecordSet(viewQuery(ItemView::All));
+    EXPECT_EQ(findAll(*rs, Criteria::like(QStringLiteral("ShortDescription"), QStringLiteral("*lamp"))),
+              (QStringList{QStringLiteral("pewter lamp"), QStringLiteral("tin lamp")}));
 }
