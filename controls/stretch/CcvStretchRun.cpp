@@ -1,7 +1,9 @@
 // Run-time behaviour: painting, alignment, layout, parent following and input.
 #include "CcvStretchCtrl.h"
 
+#include <QApplication>
 #include <QDynamicPropertyChangeEvent>
+#include <QHash>
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -77,10 +79,14 @@ void CcvStretchCtrl::layoutChildren()
     const std::vector<ChildEntry> entries = m_children.entries();
     std::vector<bool> nested(entries.size(), false);
     std::vector<QPointer<QWidget>> widgets(entries.size());
+    // One pass over the live widgets instead of one per entry.
+    QHash<qintptr, QWidget*> live;
+    for (QWidget* w : QApplication::allWidgets())
+        live.insert(handleOf(w), w);
     for (size_t i = 0; i < entries.size(); ++i) {
         if (entries[i].kind != KindWindow)
             continue;
-        widgets[i] = widgetOf(entries[i].handle);
+        widgets[i] = live.value(entries[i].handle);
         nested[i] = qobject_cast<CcvStretchCtrl*>(widgets[i].data()) != nullptr;
     }
 
