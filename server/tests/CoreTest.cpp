@@ -1,5 +1,6 @@
 // The protocol core in-process, with request handlers of the test's own.
 
+#include "SessionClient.h"
 #include "core/Server.h"
 #include "driver/session/Session.h"
 #include "driver/wire/Channel.h"
@@ -87,21 +88,7 @@ struct RunningServer {
     }
 };
 
-struct Client {
-    Channel channel;
-    session::SessionState state;
-    session::SessionFailure failure;
-    std::string name = "core";
-    int open(int port, std::uint32_t options = 0) {
-        session::SessionRequest r;
-        r.serverName = &name;
-        r.networkAddress = "127.0.0.1";
-        r.portText = std::to_string(port);
-        r.timeoutText = "10";
-        r.requestedOptions = options;
-        return session::openServerSession(channel, state, r, failure);
-    }
-};
+using Client = test::SessionClient;
 
 TEST(CoreTest, RequestsReachTheHandlerAndItsRepliesTheClient) {
     Journal journal;

@@ -1,6 +1,7 @@
 // The server with the real AES-256-GCM plug-in, against clients with and without it.
 
 #include "ServerProcess.h"
+#include "SessionClient.h"
 #include "driver/session/Probe.h"
 #include "driver/session/Session.h"
 #include "driver/wire/Channel.h"
@@ -52,18 +53,11 @@ TEST_F(EncryptionTest, OnlyMatchingPluginsAndKeysOpenASession) {
                                    {"QUILLNET_KEY_FILE=" + keyDir() + "/" + c.serverKey});
         ASSERT_TRUE(server.started()) << c.what << server.log();
 
-        std::string name = "enc";
-        session::SessionRequest request;
-        request.serverName = &name;
-        request.networkAddress = "127.0.0.1";
-        request.portText = std::to_string(server.port());
-        request.timeoutText = "10";
-        request.requestedOptions = 0x2;
-        request.encryption = c.clientEncrypts ? QN_AES_PLUGIN : "";
-        Channel channel;
-        session::SessionState state;
-        session::SessionFailure failure;
-        const int rc = session::openServerSession(channel, state, request, failure);
+        test::SessionClient client;
+        const int rc = client.open(server.port(), 0x2, c.clientEncrypts ? QN_AES_PLUGIN : "");
+        Channel& channel = client.channel;
+        const session::SessionState& state = client.state;
+        const session::SessionFailure& failure = client.failure;
         EXPECT_EQ(failure.kind, c.kind) << c.what;
         if (c.kind == Kind::None) {
             ASSERT_EQ(rc, 0) << c.what;

@@ -1,4 +1,5 @@
 #include "ServerProcess.h"
+#include "SessionClient.h"
 #include "driver/session/Probe.h"
 #include "driver/session/Session.h"
 #include "driver/session/SessionSockets.h"
@@ -18,35 +19,8 @@ namespace qn::server {
 namespace {
 
 using namespace std::chrono_literals;
-using session::SessionFailure;
-using session::SessionRequest;
-using session::SessionState;
 
-// Opens a session the way a connection does; the server name is given so the test
-// leaves the server list alone.
-struct Client {
-    Channel channel;
-    SessionState state;
-    SessionFailure failure;
-    std::string serverName = "test";
-    int open(int port, std::uint32_t options = 0, const std::string& encryption = "") {
-        SessionRequest r;
-        r.serverName = &serverName;
-        r.networkAddress = "127.0.0.1";
-        r.portText = std::to_string(port);
-        r.timeoutText = "10";
-        r.requestedOptions = options;
-        r.encryption = encryption;
-        return session::openServerSession(channel, state, r, failure);
-    }
-    // One request without items; the reply code, or 1000 when the exchange failed.
-    int roundTrip(std::uint32_t function) {
-        if (!channel.beginRequest(requestType(function)) || !channel.send() || !channel.receive()) {
-            return 1000;
-        }
-        return channel.replyCode();
-    }
-};
+using Client = test::SessionClient;
 
 // A raw TCP client for bytes no driver would send.
 struct RawClient {
