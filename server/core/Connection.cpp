@@ -8,6 +8,10 @@
 #include "driver/wire/Items.h"
 #include "driver/wire/MessageBuffer.h"
 
+#include <poll.h>
+#include <sys/socket.h>
+
+#include <chrono>
 #include <memory>
 
 namespace qn::server {
@@ -81,7 +85,7 @@ private:
             logLine(tag() + (status == qn::MESSAGE_SIZE_TOO_BIG ? "message too large"
                                                                  : "malformed message") +
                     ", closing");
-            reply(0, proto::kReplyError);
+            if (reply(0, proto::kReplyError)) closeGently();
             return false;
         }
         if (status != qn::MESSAGE_OK) return false;  // gone, reset or shut down
@@ -165,6 +169,25 @@ private:
         if (qn::readU32(item + 4) != qn::ITEM_LONG || qn::readU32(item + 8) != 4) return false;
         value = qn::readU32(item + 12);
         return true;
+    }
+
+    // Closing with unread input would reset the connection, and a reset may destroy the
+    // reply before the client reads it: end our side first, then read briefly what the
+    // client still sends.
+    void closeGently() {
+        shutdown(setup_.fd, SHUT_WR);
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(200);
+        std::size_t drained = 0;
+        unsigned char sink[4096];
+        while (drained < (1u << 20)) {
+            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                deadline - std::chrono::steady_clock::now());
+            pollfd p{setup_.fd, POLLIN, 0};
+            if (left.count() <= 0 || poll(&p, 1, static_cast<int>(left.count())) <= 0) break;
+            const ssize_t n = recv(setup_.fd, sink, sizeof sink, 0);
+            if (n <= 0) break;
+            drained += static_cast<std::size_t>(n);
+        }
     }
 
     // A handshake refusal ends the conversation once it is sent.

@@ -1,6 +1,9 @@
 #include "backend/Backend.h"
 
+#include <dlfcn.h>
+
 #include <atomic>
+#include <mutex>
 
 namespace qn::exec::backend {
 
@@ -47,6 +50,10 @@ void Handle::release() {
 }
 
 Connection::Connection() {
+  // The driver manager loads the installer library for each connection and unloads it
+  // afterwards, dropping what it cached; keeping it resident saves both.
+  static std::once_flag resident;
+  std::call_once(resident, [] { dlopen("libodbcinst.so.2", RTLD_NOW | RTLD_NODELETE); });
   if (!succeeded(env_.allocate(SQL_HANDLE_ENV, SQL_NULL_HANDLE))) return;
   // Our clients speak ODBC 2.x, so the back end answers in 2.x states and types.
   SQLSetEnvAttr(env_.get(), SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC2), 0);

@@ -55,7 +55,7 @@ class Client {
 };
 
 TEST(EndToEnd, ServerExecutesRequestsAndSurvivesDroppedClients) {
-  OdbcSandbox sandbox;  // the server inherits ODBCSYSINI and ODBCINI
+  OdbcSandbox::instance().freshDatabase();  // the server inherits ODBCSYSINI and ODBCINI
   qn::test::ServerProcess server("MaxStatements = 2\n");
   ASSERT_TRUE(server.started()) << server.log();
   for (int round = 0; round < 2; ++round) {

@@ -84,7 +84,7 @@ TEST_F(ParameterTest, DataAtExecutionNamesTheParameterByToken) {
   ASSERT_EQ(bindParam(1, SQL_C_SLONG, SQL_INTEGER, 0), 0);
   ASSERT_EQ(bindParam(2, SQL_C_CHAR, SQL_LONGVARCHAR, 10), 0);
   Req r;
-  r.hstmt(stmt).b(le32({4}).data(), 4, 2).b(le32({7}).data(), 4, 2).b(le32({SQL_DATA_AT_EXEC}).data(), 4, 3);
+  r.hstmt(stmt).b(le32({4}).data(), 4, 2).b(le32({7}).data(), 4, 2).b(le32({SQL_LEN_DATA_AT_EXEC(5)}).data(), 4, 3);
   std::vector<uint8_t> out;
   ASSERT_EQ(call(req(12), r, &out), SQL_NEED_DATA) << firstError(stmt);
   EXPECT_TRUE(out.empty()) << "no row counter registered";

@@ -17,9 +17,20 @@ namespace qn::exec::test {
 
 constexpr int32_t req(int n) { return int32_t(0x80000000u | uint32_t(n)); }
 
-// ODBCSYSINI/ODBCINI point at a fresh folder holding one SQLite data source "qntest".
+// ODBCSYSINI/ODBCINI point at a private folder holding one SQLite data source "qntest".
+// One per test program: the installer library caches what it read, like a server would.
 class OdbcSandbox {
  public:
+  static OdbcSandbox& instance() {
+    static OdbcSandbox sandbox;
+    return sandbox;
+  }
+  // Every test starts from an empty database.
+  void freshDatabase() { std::filesystem::remove(dir_ + "/test.db"); }
+  OdbcSandbox(const OdbcSandbox&) = delete;
+  OdbcSandbox& operator=(const OdbcSandbox&) = delete;
+
+ private:
   OdbcSandbox() {
     char pattern[] = "/tmp/qn-exec-XXXXXX";
     dir_ = mkdtemp(pattern);
@@ -31,9 +42,6 @@ class OdbcSandbox {
     setenv("ODBCINI", (dir_ + "/odbc.ini").c_str(), 1);
   }
   ~OdbcSandbox() { std::filesystem::remove_all(dir_); }
-  const std::string& dir() const { return dir_; }
-
- private:
   std::string dir_;
 };
 
@@ -144,7 +152,7 @@ class Reply {
 // A session on the sandbox's data source with helpers for the common requests.
 class SessionTest : public ::testing::Test {
  protected:
-  explicit SessionTest(Limits limits = {}) : session(limits) {}
+  explicit SessionTest(Limits limits = {}) : session((sandbox.freshDatabase(), limits)) {}
 
   int16_t call(int32_t type, const Req& r, std::vector<uint8_t>* reply = nullptr) {
     std::vector<uint8_t> out;
@@ -185,7 +193,7 @@ class SessionTest : public ::testing::Test {
     return st + " " + message;
   }
 
-  OdbcSandbox sandbox;
+  OdbcSandbox& sandbox = OdbcSandbox::instance();
   ExecSession session;
 };
 
