@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 #include <sys/socket.h>
 
+#include <chrono>
 #include <cstring>
+#include <thread>
 #include <memory>
 #include <string>
 
@@ -366,6 +368,21 @@ TEST(Channel, SilenceUnderTimeOutAndDetachClosesTheSocket) {
     EXPECT_EQ(r.channel.socket(), -1);
     unsigned char byte;
     EXPECT_EQ(::recv(r.net.peer, &byte, 1, 0), 0) << "peer should see the close";
+}
+
+TEST(Channel, TimeOutZeroWaitsWithoutLimit) {
+    RawPeer r;
+    r.channel.setReceiveTimeout(0);
+    std::thread peer([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+        r.net.peerWrite(reply({item(1, ITEM_LONG, 4, {9, 0, 0, 0})}));
+    });
+    const bool received = r.channel.receive();
+    peer.join();
+    ASSERT_TRUE(received) << r.channel.errorCode();
+    int32_t v = 0;
+    EXPECT_TRUE(r.channel.getLong(&v));
+    EXPECT_EQ(v, 9);
 }
 
 TEST(Channel, MalformedArgumentsAre303) {
