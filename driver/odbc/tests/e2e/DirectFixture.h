@@ -80,3 +80,11 @@ protected:
 inline const std::string kLost = "Connection Lost! All statements and connections have been closed.";
 inline const std::string kNotCapable = "Driver not capable.";
 
+
+// A string as it travels scrambled: reversed, bit 0x08 of every byte flipped.
+inline std::string scrambledForm(const std::string &text) {
+    std::string r(text.rbegin(), text.rend());
+    for (char &c : r)
+        c = static_cast<char>(c ^ 0x08);
+    return r;
+}

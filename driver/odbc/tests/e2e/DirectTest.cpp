@@ -193,3 +193,51 @@ TEST_F(Direct, ServerRefusalOfTheConnectIsKept) {
     EXPECT_EQ(api.SQLAllocStmt(dbc, &s), SQL_ERROR) << "a refused connect leaves no session";
     expectError(connError(), "08S01", 0, kLost);
 }
+
+TEST_F(Direct, CredentialsAndForwardedString) {
+    Proxy relay(serverPort());
+    const std::string port = std::to_string(relay.port());
+    // SQLDriverConnect forwards the server's data source name and the credentials,
+    // never the driver's own pairs.
+    ASSERT_EQ(driverConnect("DSN=quill;QNETPORT=" + port + ";UID=ab;PWD=cd;QNETGETD=0"), SQL_SUCCESS)
+        << connError().message;
+    EXPECT_NE(relay.sent().find(scrambledForm("DSN=srvdb;QNETGETD=0;UID=ab;PWD=cd")), std::string::npos);
+    ASSERT_EQ(api.SQLDisconnect(dbc), SQL_SUCCESS);
+
+    // SQLConnect without user and password takes UID and PWD of the data source.
+    const std::string dsn = "quill_uid";
+    Proxy relay2(serverPort());
+    std::string conn = "DSN=" + dsn + ";QNETPORT=" + std::to_string(relay2.port());
+    ASSERT_EQ(driverConnect(conn), SQL_SUCCESS) << connError().message;
+    EXPECT_NE(relay2.sent().find(scrambledForm("UID=dsnuser;PWD=dsnpass")), std::string::npos);
+}
+
+TEST_F(Direct, ConnectTakesCredentialsOfTheDataSource) {
+    struct Case {
+        const char *user, *password;
+        std::string expectUser, expectPassword;
+    } cases[] = {
+        {nullptr, nullptr, "dsnuser", "dsnpass"},
+        {"", "", "dsnuser", "dsnpass"},
+        {"me", "secret", "me", "secret"},
+    };
+    int n = 0;
+    for (const Case &c : cases) {
+        // A copy of the data source with credentials, pointing at a relay that shows
+        // what the driver sends.
+        Proxy relay(serverPort());
+        const std::string dsn = "quill_uid_relay" + std::to_string(++n);
+        std::ofstream(std::string(std::getenv("ODBCINI")), std::ios::app)
+            << "\n[" << dsn << "]\nDriver = QuillNet\nServerDSN = srvdb\nNetworkAddr = 127.0.0.1\nServerPort = "
+            << relay.port() << "\nUID = dsnuser\nPWD = dsnpass\n";
+        auto arg = [](const char *s) { return reinterpret_cast<SQLCHAR *>(const_cast<char *>(s)); };
+        ASSERT_EQ(api.SQLConnect(dbc, arg(dsn.c_str()), SQL_NTS, arg(c.user), SQL_NTS, arg(c.password),
+                                 SQL_NTS),
+                  SQL_SUCCESS)
+            << connError().message;
+        const std::string sent = relay.sent();
+        EXPECT_NE(sent.find(scrambledForm(c.expectUser)), std::string::npos) << c.expectUser;
+        EXPECT_NE(sent.find(scrambledForm(c.expectPassword)), std::string::npos) << c.expectPassword;
+        ASSERT_EQ(api.SQLDisconnect(dbc), SQL_SUCCESS);
+    }
+}

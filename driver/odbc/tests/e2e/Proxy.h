@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <cstring>
 #include <mutex>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -42,6 +43,11 @@ public:
     int port() const { return port_; }
     // Requests the driver has sent so far (whole messages).
     long requests() const { return requests_; }
+    // Every byte the driver has sent so far.
+    std::string sent() {
+        std::lock_guard<std::mutex> g(m_);
+        return sent_;
+    }
     // Ends every relayed connection with a reset, and refuses nothing new.
     void resetAll() {
         std::lock_guard<std::mutex> g(m_);
@@ -62,6 +68,7 @@ private:
     };
 
     void count(Pair &p, const unsigned char *data, ssize_t n) {
+        sent_.append(reinterpret_cast<const char *>(data), static_cast<std::size_t>(n));
         p.pending.insert(p.pending.end(), data, data + n);
         for (;;) {
             if (p.pending.size() < 20)
@@ -141,5 +148,6 @@ private:
     std::atomic<long> requests_{0};
     std::mutex m_;
     std::vector<Pair> pairs_;
+    std::string sent_;
     std::thread thread_;
 };
