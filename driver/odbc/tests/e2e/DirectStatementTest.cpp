@@ -1,7 +1,9 @@
 // Statements through the driver called directly, with a relay that counts requests.
 #include "DirectFixture.h"
 
+#include <atomic>
 #include <cstring>
+#include <thread>
 
 namespace {
 
@@ -291,4 +293,73 @@ TEST_F(Statements, ConnectionResetThenLost) {
     connectVia(proxy->port());
     s = newStatement();
     run("SELECT 1");
+}
+
+TEST_F(Statements, ThreadsShareOneConnectionSafely) {
+    // Each thread has its own statement; the connection's lock keeps their requests
+    // and replies from interleaving on the one session.
+    constexpr int kThreads = 4, kRounds = 150;
+    std::vector<SQLHSTMT> stmts;
+    for (int t = 0; t < kThreads; ++t)
+        stmts.push_back(newStatement());
+    std::atomic<int> wrong{0};
+    std::vector<std::thread> threads;
+    for (int t = 0; t < kThreads; ++t) {
+        threads.emplace_back([&, t] {
+            for (int i = 0; i < kRounds; ++i) {
+                const int expected = t * 1000 + i;
+                const std::string q = "SELECT " + std::to_string(expected);
+                SQLINTEGER got = -1;
+                if (exec(stmts[t], q) != SQL_SUCCESS || api.SQLFetch(stmts[t]) != SQL_SUCCESS ||
+                    api.SQLGetData(stmts[t], 1, SQL_C_SLONG, &got, 0, nullptr) != SQL_SUCCESS ||
+                    got != expected || api.SQLFreeStmt(stmts[t], SQL_CLOSE) != SQL_SUCCESS)
+                    ++wrong;
+            }
+        });
+    }
+    for (auto &th : threads)
+        th.join();
+    EXPECT_EQ(wrong.load(), 0);
+    for (SQLHSTMT h : stmts)
+        api.SQLFreeStmt(h, SQL_DROP);
+}
+
+TEST_F(Statements, ExtendedFetchParamsAndSmallCalls) {
+    table("xf", "a INTEGER, b VARCHAR(10)");
+    run("INSERT INTO xf VALUES(1, 'one')");
+    run("INSERT INTO xf VALUES(2, 'two')");
+    ASSERT_EQ(exec(s, "SELECT a, b FROM xf ORDER BY a"), SQL_SUCCESS);
+    SQLINTEGER a = 0;
+    SQLLEN aInd = 0;
+    ASSERT_EQ(api.SQLBindCol(s, 1, SQL_C_SLONG, &a, 0, &aInd), SQL_SUCCESS);
+    SQLULEN fetched = 0;
+    SQLUSMALLINT status[1] = {99};
+    ASSERT_EQ(api.SQLExtendedFetch(s, SQL_FETCH_NEXT, 0, &fetched, status), SQL_SUCCESS) << stmtError().message;
+    EXPECT_EQ(fetched, 1u);
+    EXPECT_EQ(status[0], SQL_ROW_SUCCESS);
+    EXPECT_EQ(a, 1);
+    ASSERT_EQ(api.SQLExtendedFetch(s, SQL_FETCH_NEXT, 0, &fetched, status), SQL_SUCCESS);
+    EXPECT_EQ(a, 2);
+    EXPECT_EQ(api.SQLExtendedFetch(s, SQL_FETCH_NEXT, 0, &fetched, status), SQL_NO_DATA_FOUND);
+    ASSERT_EQ(api.SQLFreeStmt(s, SQL_CLOSE), SQL_SUCCESS);
+    ASSERT_EQ(api.SQLFreeStmt(s, SQL_UNBIND), SQL_SUCCESS);
+
+    ASSERT_EQ(api.SQLPrepare(s, sql("SELECT b FROM xf WHERE a = ? OR a = ?"), SQL_NTS), SQL_SUCCESS);
+    SQLSMALLINT params = 0;
+    EXPECT_EQ(api.SQLNumParams(s, &params), SQL_SUCCESS);
+    EXPECT_EQ(params, 2);
+    EXPECT_EQ(api.SQLMoreResults(s), SQL_NO_DATA_FOUND);
+
+    // Statement options kept by the driver itself.
+    SQLULEN value = 5;
+    EXPECT_EQ(api.SQLSetStmtOption(s, 4286, 2), SQL_SUCCESS);
+    EXPECT_EQ(api.SQLGetStmtOption(s, 4286, &value), SQL_SUCCESS);
+    EXPECT_EQ(value, 2u);
+    EXPECT_EQ(api.SQLGetStmtOption(s, 4287, &value), SQL_SUCCESS);
+    EXPECT_EQ(value, 0u);
+    EXPECT_EQ(api.SQLSetStmtOption(s, SQL_BIND_TYPE, 8), SQL_ERROR);
+    expectError(stmtError(), "S1C00", 21000, kNotCapable);
+    EXPECT_EQ(api.SQLSetStmtOption(s, 4000, 1), SQL_ERROR);
+    expectError(stmtError(), "S1C00", 21000, kNotCapable);
+    EXPECT_EQ(api.SQLCancel(s), SQL_SUCCESS);
 }
