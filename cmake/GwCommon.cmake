@@ -1,6 +1,7 @@
 # Shared build rules: warnings, sanitizers, tests.
 
-set(GW_WARNINGS -Wall -Wextra -Wpedantic -Wshadow=local -Wnon-virtual-dtor -Werror)
+set(GW_WARNINGS -Wall -Wextra -Wpedantic -Wnon-virtual-dtor -Werror
+  $<$<CXX_COMPILER_ID:GNU>:-Wshadow=local>)
 
 if(GW_SANITIZE)
   add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
