@@ -291,20 +291,22 @@ SQLRETURN paramOptions(Statement &stmt, SQLULEN rows, SQLULEN *counter) {
     return rc;
 }
 
-SQLRETURN numParams(Statement &stmt, SQLSMALLINT *count) {
+SQLRETURN askShort(Statement &stmt, int api, SQLSMALLINT *value) {
     Request req(*stmt.connection, stmt.error);
-    if (!req.begin(SQL_API_SQLNUMPARAMS))
+    if (!req.begin(api))
         return SQL_ERROR;
-    req.handle(ITEM_HSTMT, stmt.serverHandle).output(ITEM_OUT_SHORT, 2, count);
+    req.handle(ITEM_HSTMT, stmt.serverHandle).output(ITEM_OUT_SHORT, 2, value);
     const SQLRETURN rc = req.run();
     std::int16_t n = 0;
-    if (ok(rc) && count) {
+    if (ok(rc) && value) {
         if (!req.get16(n))
             return SQL_ERROR;
-        *count = n;
+        *value = n;
     }
     return rc;
 }
+
+SQLRETURN numParams(Statement &stmt, SQLSMALLINT *count) { return askShort(stmt, SQL_API_SQLNUMPARAMS, count); }
 
 SQLRETURN describeParam(Statement &stmt, SQLUSMALLINT number, SQLSMALLINT *type, SQLULEN *precision,
                         SQLSMALLINT *scale, SQLSMALLINT *nullable) {

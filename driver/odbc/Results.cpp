@@ -56,18 +56,7 @@ SQLRETURN numResultCols(Statement &stmt, SQLSMALLINT *count) {
         *count = stmt.columnCount;
         return answeredLocally(stmt);
     }
-    Request req(*stmt.connection, stmt.error);
-    if (!req.begin(SQL_API_SQLNUMRESULTCOLS))
-        return SQL_ERROR;
-    req.handle(ITEM_HSTMT, stmt.serverHandle).output(ITEM_OUT_SHORT, 2, count);
-    const SQLRETURN rc = req.run();
-    std::int16_t n = 0;
-    if (ok(rc) && count) {
-        if (!req.get16(n))
-            return SQL_ERROR;
-        *count = n;
-    }
-    return rc;
+    return askShort(stmt, SQL_API_SQLNUMRESULTCOLS, count);
 }
 
 SQLRETURN describeCol(Statement &stmt, SQLUSMALLINT column, SQLCHAR *name, SQLSMALLINT capacity,

@@ -12,6 +12,8 @@ bool describeStep(Statement &stmt, Request &req, bool catalog);
 bool readRowCounter(Statement &stmt, Request &req);
 bool readOutputParams(Statement &stmt, Request &req);
 // SQL_ERROR after a failed step, else the reply code.
+// A request of the statement handle and one 16-bit output, answered by its value.
+SQLRETURN askShort(Statement &stmt, int api, SQLSMALLINT *value);
 inline SQLRETURN stepResult(bool ok, SQLRETURN rc) { return ok ? rc : SQL_ERROR; }
 
 SQLRETURN freeStatement(Statement &stmt, SQLUSMALLINT option, bool &dropped);
