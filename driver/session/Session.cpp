@@ -150,8 +150,8 @@ int openServerSession(qn::Channel& channel, SessionState& state, const SessionRe
                                    nullptr, 10);
         if (timeout < 0) timeout = 0;
 
-        // The stored numeric address saves a name look-up; without TryIP it is only the
-        // last resort of a data source that has no network address.
+        // The stored numeric address saves a name look-up; without TryIP it is only tried
+        // after the network address.
         const bool storedFirst = request.tryStoredAddress;
         const std::string& first = storedFirst ? request.storedAddress : request.networkAddress;
         const std::string& second = storedFirst ? request.networkAddress : request.storedAddress;
