@@ -3,6 +3,7 @@
 
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPointer>
 
 using tally::kNoKey;
 
@@ -111,8 +112,13 @@ void CcvTallyCtrl::mouseReleaseEvent(QMouseEvent *event)
         const int held = m_mouseKey;
         const bool over = tally::keyAt(currentLayout(), eventPos(event)) == held;
         releaseKey();
-        if (over)
+        if (over) {
+            // A host may destroy the control from a function key's event.
+            QPointer<CcvTallyCtrl> alive(this);
             runKey(held);
+            if (!alive)
+                return;
+        }
     }
     if (rect().contains(eventPos(event)))
         emit Click();
