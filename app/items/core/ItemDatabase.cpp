@@ -410,6 +410,7 @@ void Database::appendColumn(const QString& table, const QString& name, ColumnTyp
             sql += QStringLiteral(" DEFAULT '") + stored.toString().replace(QLatin1Char('\''), QStringLiteral("''"))
                    + QLatin1Char('\'');
     }
+    typeCache_.clear();
     Statement st(handle(), sql, SrcDatabase);
     st.step();
 }
@@ -417,14 +418,6 @@ void Database::appendColumn(const QString& table, const QString& name, ColumnTyp
 // ---- statements
 
 namespace {
-
-QHash<QString, ColumnType> typesOf(Database& db, const QString& table)
-{
-    QHash<QString, ColumnType> out;
-    for (const ColumnInfo& c : db.columns(table))
-        out.insert(c.name.toLower(), c.type);
-    return out;
-}
 
 QString targetTable(const QString& sql)
 {
@@ -441,8 +434,8 @@ QVariantList dbsupport::bindableParams(Database& db, const SqlText& text)
     QVariantList out;
     const QString table = targetTable(text.sql);
     QHash<QString, ColumnType> types;
-    if (!table.isEmpty() && db.hasTable(table))
-        types = typesOf(db, table);
+    if (!table.isEmpty())
+        types = db.columnTypes(table);
     for (int i = 0; i < text.params.size(); ++i) {
         const QString col = i < text.paramColumns.size() ? text.paramColumns[i].toLower() : QString();
         const auto it = types.constFind(col);
@@ -458,8 +451,32 @@ QVariantList dbsupport::bindableParams(Database& db, const SqlText& text)
     return out;
 }
 
+const QHash<QString, ColumnType>& Database::columnTypes(const QString& table)
+{
+    const QString key = table.toLower();
+    auto it = typeCache_.find(key);
+    if (it == typeCache_.end()) {
+        static const QHash<QString, ColumnType> none;
+        if (!hasTable(table))
+            return none;
+        QHash<QString, ColumnType> types;
+        for (const ColumnInfo& c : columns(table))
+            types.insert(c.name.toLower(), c.type);
+        it = typeCache_.insert(key, types);
+    }
+    return *it;
+}
+
+void Database::beginTrans() { Statement(handle(), QStringLiteral("BEGIN"), SrcDatabase).step(); }
+void Database::commitTrans() { Statement(handle(), QStringLiteral("COMMIT"), SrcDatabase).step(); }
+void Database::rollback() { Statement(handle(), QStringLiteral("ROLLBACK"), SrcDatabase).step(); }
+
 int Database::execute(const QString& statement, const QVariantList& params)
 {
+    static const QRegularExpression ddl(QStringLiteral("^\\s*(ALTER|CREATE|DROP)\\b"),
+                                        QRegularExpression::CaseInsensitiveOption);
+    if (ddl.match(statement).hasMatch())
+        typeCache_.clear();
     const SqlText text = translateJet(statement, params);
     const QVariantList values = bindableParams(*this, text);
     Statement st(handle(), text.sql, SrcDatabase);

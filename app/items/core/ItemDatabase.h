@@ -8,6 +8,7 @@
 // translates them. Every literal in such a text, and every value passed separately, is bound,
 // never pasted into SQL.
 
+#include <QHash>
 #include <QString>
 #include <QStringList>
 #include <QVariant>
@@ -124,6 +125,15 @@ public:
     // A value bound against a column ("Col = ?", "Col LIKE ?") is converted for that column.
     int execute(const QString& statement, const QVariantList& params = {});
 
+    // Groups statements so that they are written together (and much faster); a rollback
+    // drops them. Throws DbException.
+    void beginTrans();
+    void commitTrans();
+    void rollback();
+
+    // Column types of a table, looked up once (cleared when this connection changes a table).
+    const QHash<QString, ColumnType>& columnTypes(const QString& table);
+
     // A record set on a query "SELECT cols FROM table [WHERE ...] [ORDER BY ...]".
     std::unique_ptr<RecordSet> openRecordSet(const QString& query, const QVariantList& params = {});
 
@@ -138,6 +148,7 @@ private:
     OpenMode mode_ = OpenMode::Shared;
     sqlite3* db_ = nullptr;
     int lockFd_ = -1;
+    QHash<QString, QHash<QString, ColumnType>> typeCache_; // lower-case table -> lower-case column
 };
 
 } // namespace gw

@@ -177,3 +177,21 @@ TEST_F(ItemDbFixture, UpgradeAddsTheLaterColumnsAndFillsImageLocation)
     EXPECT_TRUE(rs->value(QStringLiteral("ImageLocation")).isNull());
     EXPECT_EQ(rs->value(QStringLiteral("Active")), QVariant(true));
 }
+
+TEST_F(ItemDbFixture, TransactionsCommitOrDropStatements)
+{
+    const qint64 id = addItem(QStringLiteral("a"), {{QStringLiteral("EbayID"), QStringLiteral("9")}});
+    auto price = [&] {
+        auto rs = db->openRecordSet(QStringLiteral("SELECT * FROM Items WHERE ID = ?"), {id});
+        return rs->value(QStringLiteral("LastPrice")).value<Money>().toFixed(2);
+    };
+    db->beginTrans();
+    db->execute(QStringLiteral("UPDATE Items SET LastPrice = ? WHERE EbayId = ?"), {QStringLiteral("5"), QStringLiteral("9")});
+    db->rollback();
+    EXPECT_EQ(price(), QStringLiteral("0.00"));
+    db->beginTrans();
+    db->execute(QStringLiteral("UPDATE Items SET LastPrice = ? WHERE EbayId = ?"), {QStringLiteral("7.25"), QStringLiteral("9")});
+    db->commitTrans();
+    EXPECT_EQ(price(), QStringLiteral("7.25"));
+    EXPECT_THROW(db->commitTrans(), DbException); // none open
+}
