@@ -130,10 +130,13 @@ void CcvTallyCtrl::keyPressEvent(QKeyEvent *event)
     const QString text = event->text();
     if (!text.isEmpty() && text.at(0).unicode() < 256)
         emit KeyPress(text.at(0).unicode());
-    if (event->isAutoRepeat() || m_mouseKey != kNoKey)
-        return;
     const int k = tally::keyForKeyboard(event->key(), event->modifiers());
-    if (k == kNoKey)
+    if (k == kNoKey) {
+        // Escape, shortcuts and the like belong to the host window.
+        event->ignore();
+        return;
+    }
+    if (event->isAutoRepeat() || m_mouseKey != kNoKey)
         return;
     m_keyboardKey = k;
     m_heldQtKey = event->key();

@@ -325,6 +325,23 @@ TEST_F(Fixture, FunctionKeyCaptionsAreCutToNine)
     EXPECT_EQ(w.keyCaption(9), QStringLiteral("sqrt"));
 }
 
+TEST_F(Fixture, UnmappedKeysGoToTheHost)
+{
+    struct Case {
+        int key;
+        Qt::KeyboardModifiers mods;
+        bool accepted;
+    } cases[] = {{Qt::Key_Escape, Qt::NoModifier, false}, {Qt::Key_A, Qt::AltModifier, false},
+                 {Qt::Key_5, Qt::ShiftModifier, false}, {Qt::Key_5, Qt::NoModifier, true},
+                 {Qt::Key_Return, Qt::NoModifier, true}};
+    for (const Case &c : cases) {
+        QKeyEvent e(QEvent::KeyPress, c.key, c.mods);
+        QApplication::sendEvent(&w, &e);
+        EXPECT_EQ(e.isAccepted(), c.accepted) << std::hex << c.key;
+        keyUp(w, c.key, c.mods);
+    }
+}
+
 TEST_F(Fixture, AutoRepeatRunsOnce)
 {
     keyDown(w, Qt::Key_5);
