@@ -36,6 +36,18 @@ SQLLEN fixedLength(SQLSMALLINT cType) {
     }
 }
 
+SQLLEN textBytes(const void *data, SQLLEN capacity, bool wide) {
+    if (!data || capacity <= 0)
+        return 0;
+    if (!wide)
+        return static_cast<SQLLEN>(strnlen(static_cast<const char *>(data), static_cast<std::size_t>(capacity)));
+    const auto *w = static_cast<const SQLWCHAR *>(data);
+    SQLLEN units = 0;
+    while (units * 2 + 1 < capacity && w[units] != 0)
+        ++units;
+    return units * 2;
+}
+
 bool pointerUsable(const void *p) {
     if (!p)
         return false;
@@ -71,15 +83,17 @@ bool allSpecial(const SQLLEN *indicators, SQLULEN count) {
 
 namespace {
 
-// Length of a single value: the string up to its terminator, or the indicator + 1,
-// never beyond the buffer. Fixed-size values always travel whole.
+// Length of a single value: the string with its terminator, or the indicator plus a
+// terminator, never beyond the buffer. Fixed-size values always travel whole.
 SQLLEN singleLength(const Binding &b) {
     if (fixedLength(b.cType) > 0)
         return b.length;
+    const bool wide = b.cType == SQL_C_WCHAR;
+    const SQLLEN terminator = wide ? 2 : 1;
     const SQLLEN ind = *b.indicator;
-    SQLLEN n = ind == SQL_NTS ? static_cast<SQLLEN>(strnlen(static_cast<const char *>(b.data),
-                                                           static_cast<std::size_t>(b.length))) + 1
-                              : ind + 1;
+    SQLLEN n = ind + terminator;
+    if (ind == SQL_NTS)
+        n = textBytes(b.data, b.length, wide) + terminator;
     return n < b.length ? n : b.length;
 }
 

@@ -10,6 +10,8 @@ namespace qn::odbc {
 SQLSMALLINT defaultCType(SQLSMALLINT sqlType);
 // Width of a fixed-size C type, or 0 when the caller's length applies.
 SQLLEN fixedLength(SQLSMALLINT cType);
+// Bytes of a terminated string within `capacity` bytes; UTF-16 units when `wide`.
+SQLLEN textBytes(const void *data, SQLLEN capacity, bool wide);
 // A buffer is usable when one byte at it can be read and written.
 bool pointerUsable(const void *p);
 

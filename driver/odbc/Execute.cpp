@@ -2,6 +2,7 @@
 #include "Statements.h"
 
 #include <cstring>
+#include <limits>
 
 namespace qn::odbc {
 
@@ -256,8 +257,8 @@ SQLRETURN putData(Statement &stmt, SQLPOINTER data, SQLLEN length) {
     if (!nullChunk) {
         if (fixedLength(cType) > 0)
             chunk = fixedLength(cType);
-        else if (length == SQL_NTS && cType == SQL_C_CHAR)
-            chunk = data ? static_cast<SQLLEN>(std::strlen(static_cast<const char *>(data))) : 0;
+        else if (length == SQL_NTS && (cType == SQL_C_CHAR || cType == SQL_C_WCHAR))
+            chunk = textBytes(data, std::numeric_limits<SQLLEN>::max(), cType == SQL_C_WCHAR);
         // A NULL value travels without data; every other chunk needs bytes.
         if (chunk <= 0 || !data)
             return SQL_ERROR;

@@ -216,3 +216,25 @@ TEST(Binding, PositionedRowItems) {
     std::memcpy(&sent, f.link->items[2].bytes.data(), 4);
     EXPECT_EQ(sent, SQL_NULL_DATA);
 }
+
+TEST(Binding, WideStringLengthsCountTwoByteUnits) {
+    SQLWCHAR text[10] = {'p', 0xE9, 'n', 0};
+    struct Case {
+        SQLLEN indicator;
+        std::uint32_t dataLength;
+    } cases[] = {{SQL_NTS, 8}, {6, 8}, {30, 20}};
+    for (const Case &c : cases) {
+        Fixture f;
+        ErrorRecord rec;
+        Request req(f.conn, rec);
+        SQLLEN ind = c.indicator;
+        std::vector<Binding> table(2);
+        table[1] = bind(text, sizeof text, &ind, SQL_C_WCHAR);
+        ASSERT_TRUE(putBoundItems(req, table, 1));
+        ASSERT_EQ(f.link->items.size(), 2u);
+        EXPECT_EQ(f.link->items[1].length, c.dataLength) << c.indicator;
+    }
+    EXPECT_EQ(textBytes(text, sizeof text, true), 6);
+    EXPECT_EQ(textBytes(text, 4, true), 4); // no terminator within the buffer: all of it
+    EXPECT_EQ(textBytes("abc", 10, false), 3);
+}

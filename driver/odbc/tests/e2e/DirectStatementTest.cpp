@@ -363,3 +363,88 @@ TEST_F(Statements, ExtendedFetchParamsAndSmallCalls) {
     expectError(stmtError(), "S1C00", 21000, kNotCapable);
     EXPECT_EQ(api.SQLCancel(s), SQL_SUCCESS);
 }
+
+TEST_F(Statements, ParameterArraysWithRowCounter) {
+    table("pa", "a INTEGER, b VARCHAR(10)");
+    ASSERT_EQ(api.SQLPrepare(s, sql("INSERT INTO pa VALUES(?, ?)"), SQL_NTS), SQL_SUCCESS);
+    SQLINTEGER a[3] = {10, 20, 30};
+    char b[3][10] = {"ten", "twenty", "thirty"};
+    SQLLEN aInd[3] = {0, 0, 0}, bInd[3] = {SQL_NTS, SQL_NTS, SQL_NULL_DATA};
+    SQLULEN counter = 0;
+    ASSERT_EQ(api.SQLParamOptions(s, 3, &counter), SQL_SUCCESS) << stmtError().message;
+    ASSERT_EQ(api.SQLBindParameter(s, 1, SQL_PARAM_INPUT, SQL_C_SLONG, SQL_INTEGER, 10, 0, a, 0, aInd),
+              SQL_SUCCESS);
+    ASSERT_EQ(api.SQLBindParameter(s, 2, SQL_PARAM_INPUT, SQL_C_CHAR, SQL_VARCHAR, 9, 0, b, 10, bInd), SQL_SUCCESS);
+    ASSERT_EQ(api.SQLExecute(s), SQL_SUCCESS) << stmtError().message;
+    EXPECT_EQ(counter, 3u);
+    ASSERT_EQ(api.SQLFreeStmt(s, SQL_RESET_PARAMS), SQL_SUCCESS);
+    ASSERT_EQ(api.SQLParamOptions(s, 1, nullptr), SQL_SUCCESS);
+    ASSERT_EQ(exec(s, "SELECT a, b FROM pa ORDER BY a"), SQL_SUCCESS);
+    for (int i = 0; i < 3; ++i) {
+        ASSERT_EQ(api.SQLFetch(s), SQL_SUCCESS);
+        SQLINTEGER gotA = 0;
+        char gotB[10] = {};
+        SQLLEN ind = 0;
+        api.SQLGetData(s, 1, SQL_C_SLONG, &gotA, 0, nullptr);
+        EXPECT_EQ(gotA, a[i]);
+        api.SQLGetData(s, 2, SQL_C_CHAR, gotB, sizeof gotB, &ind);
+        if (bInd[i] == SQL_NULL_DATA) {
+            EXPECT_EQ(ind, SQL_NULL_DATA);
+        } else {
+            EXPECT_STREQ(gotB, b[i]);
+        }
+    }
+}
+
+TEST_F(Statements, WideCharactersPassThrough) {
+    table("wc", "name VARCHAR(20)");
+    SQLWCHAR in[] = {'p', 0xE9, 'n', 0}; // UTF-16 "pén"
+    SQLLEN inInd = SQL_NTS;
+    ASSERT_EQ(api.SQLPrepare(s, sql("INSERT INTO wc VALUES(?)"), SQL_NTS), SQL_SUCCESS);
+    ASSERT_EQ(api.SQLBindParameter(s, 1, SQL_PARAM_INPUT, SQL_C_WCHAR, SQL_WVARCHAR, 20, 0, in, sizeof in, &inInd),
+              SQL_SUCCESS);
+    ASSERT_EQ(api.SQLExecute(s), SQL_SUCCESS) << stmtError().message;
+    ASSERT_EQ(api.SQLFreeStmt(s, SQL_RESET_PARAMS), SQL_SUCCESS);
+    ASSERT_EQ(exec(s, "SELECT name, hex(name) FROM wc"), SQL_SUCCESS);
+    SQLWCHAR out[21] = {};
+    SQLLEN outInd = 0;
+    char hex[41] = {};
+    ASSERT_EQ(api.SQLBindCol(s, 1, SQL_C_WCHAR, out, sizeof out, &outInd), SQL_SUCCESS) << stmtError().message;
+    ASSERT_EQ(api.SQLBindCol(s, 2, SQL_C_CHAR, hex, sizeof hex, nullptr), SQL_SUCCESS);
+    ASSERT_EQ(api.SQLFetch(s), SQL_SUCCESS) << stmtError().message;
+    EXPECT_STREQ(hex, "70C3A96E"); // stored as UTF-8
+    EXPECT_EQ(outInd, 6);
+    EXPECT_EQ(std::vector<SQLWCHAR>(out, out + 4), std::vector<SQLWCHAR>(in, in + 4));
+}
+
+TEST_F(Statements, RowsetSetPosLimitsAndNativeSql) {
+    table("rs", "a INTEGER");
+    run("INSERT INTO rs VALUES(1)");
+    run("INSERT INTO rs VALUES(2)");
+    SQLCHAR native[64] = {};
+    SQLINTEGER nativeLen = 0;
+    ASSERT_EQ(api.SQLNativeSql(dbc, sql("SELECT 1"), SQL_NTS, native, sizeof native, &nativeLen), SQL_SUCCESS);
+    EXPECT_STREQ(reinterpret_cast<char *>(native), "SELECT 1");
+    EXPECT_EQ(nativeLen, 8);
+    const SQLRETURN rs = api.SQLSetStmtOption(s, SQL_ROWSET_SIZE, 2);
+    ASSERT_TRUE(rs == SQL_SUCCESS || rs == SQL_SUCCESS_WITH_INFO) << stmtError().message;
+    ASSERT_EQ(exec(s, "SELECT a FROM rs ORDER BY a"), SQL_SUCCESS);
+    SQLINTEGER a[2] = {};
+    SQLLEN aInd[2] = {};
+    ASSERT_EQ(api.SQLBindCol(s, 1, SQL_C_SLONG, a, 0, aInd), SQL_SUCCESS);
+    SQLULEN fetched = 0;
+    SQLUSMALLINT status[2] = {};
+    ASSERT_EQ(api.SQLExtendedFetch(s, SQL_FETCH_NEXT, 0, &fetched, status), SQL_SUCCESS) << stmtError().message;
+    EXPECT_EQ(fetched, 2u);
+    EXPECT_EQ(a[0], 1);
+    EXPECT_EQ(a[1], 2);
+    const long before = proxy->requests();
+    EXPECT_EQ(api.SQLSetPos(s, 3, SQL_POSITION, SQL_LOCK_NO_CHANGE), SQL_ERROR);
+    expectError(stmtError(), "S1C00", 21000, kNotCapable);
+    EXPECT_EQ(api.SQLSetPos(s, 4, SQL_ADD, SQL_LOCK_NO_CHANGE), SQL_ERROR);
+    expectError(stmtError(), "S1C00", 21000, kNotCapable);
+    EXPECT_EQ(proxy->requests(), before) << "refused locally";
+    // Row 3 is the row after the rowset: adding it is allowed and goes to the server.
+    api.SQLSetPos(s, 3, SQL_ADD, SQL_LOCK_NO_CHANGE);
+    EXPECT_EQ(proxy->requests(), before + 1);
+}
