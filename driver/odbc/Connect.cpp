@@ -188,8 +188,6 @@ SQLRETURN driverConnect(Connection &conn, void *window, const std::string &input
     for (const Override &o : overrides)
         if (findKeyword(input, o.keyword, v))
             *o.target = v;
-    if (findKeyword(input, "QNETIP", v) && !v.empty())
-        conn.tryIp = true;
     std::string driverValue;
     findKeyword(input, "DRIVER", driverValue);
     conn.driver = driverValue;
