@@ -146,9 +146,15 @@ ColumnDescription describeColumn(Statement& s, SQLUSMALLINT column) {
 }
 
 void writeDescribeBlock(ExecSession& session, Statement& s, ItemWriter& out) {
-  if (!session.describeExpected(s)) return;
+  s.columnCount = 0;
+  if (!session.describeExpected(s)) {
+    recomputeCache(session, s);
+    return;
+  }
   SQLSMALLINT count = 0;
   if (!backend::succeeded(SQLNumResultCols(s.h(), &count)) || count < 0) count = 0;
+  s.columnCount = count;
+  recomputeCache(session, s);
   out.putLong(count);
   for (SQLUSMALLINT col = 1; col <= SQLUSMALLINT(count); ++col) {
     uint8_t block[80] = {};

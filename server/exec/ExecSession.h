@@ -29,6 +29,17 @@ constexpr int16_t kNoData = 100;
 
 using ErrorQueue = std::deque<backend::DiagRecord>;
 
+// What the client learned about one column's SQLGetData calls; kept in step with the
+// client so that fetch replies carry exactly the values it will ask for.
+struct LearnedColumn {
+  int32_t length = 0;  // GetData length
+  int16_t cType = SQL_C_CHAR;
+  bool cached = false;
+  uint32_t offset = 0;
+};
+
+enum CacheState : int { kCacheOff = -1, kCacheArmed = 0, kCacheLearning = 1, kCacheActive = 2 };
+
 struct Statement {
   uint32_t id = 0;
   backend::Handle handle;
@@ -40,6 +51,12 @@ struct Statement {
   SQLULEN processed = 0;
   uint32_t bulkRowset = 0;
   ErrorQueue errors;
+  // GetData cache.
+  int cacheState = kCacheArmed;
+  uint32_t cacheSize = 256;   // limit for the next layout
+  int columnCount = 0;        // as the last describe block told the client
+  bool localBindings = false;  // the client has bound columns
+  std::map<uint16_t, LearnedColumn> learned;
   SQLHSTMT h() const { return handle.get(); }
 };
 
@@ -119,6 +136,14 @@ void writeOutputParameters(Statement& s, ItemWriter& out);
 // After execution: describe block, row counter and output parameters on success,
 // the row counter alone when data is needed.
 void writeExecuteReply(ExecSession& session, Statement& s, int16_t code, ItemWriter& out);
+// The GetData cache, run by the same rules as the client's.
+void recomputeCache(const ExecSession& session, Statement& s);
+void learnGetData(const ExecSession& session, Statement& s, int16_t column, int16_t cType, int32_t length);
+// After a successful fetch: advances the cache and appends its block when active.
+void cacheStep(const ExecSession& session, Statement& s, ItemWriter& out);
+constexpr uint32_t kOptionGetDataCache = 0x2;
+constexpr uint32_t kOptionDictionaryCache = 0x10;
+
 // Parameter buffers sized for the parameter set and (re)bound at the back end.
 SQLRETURN prepareParameters(Statement& s);
 // Column buffers sized for n rows and (re)bound at the back end.

@@ -15,24 +15,20 @@ int16_t resolveCType(Statement& st, int16_t column, int16_t cType) {
   return defaultCType(int16_t(sqlType));
 }
 
-int16_t bindCol(ExecSession& s, ItemReader& in, ItemWriter&) {
-  Statement& st = s.statement(in);
-  int16_t column = in.getShort();
-  int16_t cType = in.getShort();
-  OutArea buffer = in.getOut(tag::OutBinary);
-  int32_t bufferLength = in.getLong();
-  OutArea indicator = in.getOut(tag::OutLong);
-  int16_t usable = in.getShort();
+// Binds (or, without data and indicator, unbinds) one column at the back end.
+int16_t bindColumn(ExecSession& s, Statement& st, int16_t column, int16_t cType, bool hasData,
+                   int32_t bufferLength, bool hasIndicator, bool usable) {
   if (column < 0) return ExecSession::fail(st.errors, "S1002", "Invalid column number.");
-  if (!buffer.present && !indicator.present) {
+  st.learned.erase(uint16_t(column));
+  if (!hasData && !hasIndicator) {
     int16_t code = s.record(SQLBindCol(st.h(), SQLUSMALLINT(column), SQL_C_CHAR, nullptr, 0, nullptr), st);
     if (backend::succeeded(code)) st.columns.erase(uint16_t(column));
     return code;
   }
   Binding b;
-  b.hasData = buffer.present;
-  b.hasIndicator = indicator.present;
-  b.usable = usable != 0;
+  b.hasData = hasData;
+  b.hasIndicator = hasIndicator;
+  b.usable = usable;
   b.cType = resolveCType(st, column, cType);
   int32_t fixed = fixedLength(b.cType);
   b.bufferLength = fixed ? fixed : std::max(bufferLength, 0);
@@ -41,6 +37,43 @@ int16_t bindCol(ExecSession& s, ItemReader& in, ItemWriter&) {
                                      SQLLEN(b.stride()), b.indicatorPointer()), st);
   if (backend::succeeded(code)) st.columns[uint16_t(column)] = std::move(b);
   return code;
+}
+
+int16_t bindCol(ExecSession& s, ItemReader& in, ItemWriter&) {
+  Statement& st = s.statement(in);
+  int16_t column = in.getShort();
+  int16_t cType = in.getShort();
+  OutArea buffer = in.getOut(tag::OutBinary);
+  int32_t bufferLength = in.getLong();
+  OutArea indicator = in.getOut(tag::OutLong);
+  int16_t usable = in.getShort();
+  int16_t code = bindColumn(s, st, column, cType, buffer.present, bufferLength, indicator.present, usable != 0);
+  if (backend::succeeded(code)) {
+    st.localBindings = true;
+    recomputeCache(s, st);
+  }
+  return code;
+}
+
+// The client's whole column table at once (deferred binding): 36-byte entries.
+int16_t bindBlock(ExecSession& s, ItemReader& in, ItemWriter&) {
+  Statement& st = s.statement(in);
+  int16_t count = in.getShort();
+  auto table = in.getBinary().value_or(std::vector<uint8_t>());
+  if (count < 0 || table.size() != size_t(count) * 36) throw MalformedRequest("bind block of wrong size");
+  for (int16_t column = 0; column < count; ++column) {
+    const uint8_t* e = table.data() + size_t(column) * 36;
+    bool hasData = readU32(e) != 0;
+    bool hasIndicator = readU32(e + 8) != 0;
+    if (!hasData && !hasIndicator && !st.columns.count(uint16_t(column))) continue;
+    auto length = int32_t(readU32(e + 4));
+    auto cType = int16_t(uint16_t(e[32] | e[33] << 8));
+    int16_t code = bindColumn(s, st, column, cType, hasData, length, hasIndicator, readU32(e + 24) != 0);
+    if (!backend::succeeded(code)) return code;
+  }
+  st.localBindings = true;
+  recomputeCache(s, st);
+  return SQL_SUCCESS;
 }
 
 int16_t describeCol(ExecSession& s, ItemReader& in, ItemWriter& out) {
@@ -101,8 +134,13 @@ int16_t fetch(ExecSession& s, ItemReader& in, ItemWriter& out) {
   SQLRETURN rc = prepareColumns(st, st.rowsetSize);
   if (!backend::succeeded(rc)) return s.record(rc, st);
   int16_t code = s.record(SQLFetch(st.h()), st);
-  if (backend::succeeded(code)) writeBoundItems(st.columns, st.rowsetSize, out);
-  else if (code == kNoData) writeOutputParameters(st, out);
+  if (backend::succeeded(code)) {
+    writeBoundItems(st.columns, st.rowsetSize, out);
+    cacheStep(s, st, out);
+  } else if (code == kNoData) {
+    recomputeCache(s, st);
+    writeOutputParameters(st, out);
+  }
   return code;
 }
 
@@ -125,8 +163,13 @@ int16_t extendedFetch(ExecSession& s, ItemReader& in, ItemWriter& out) {
     for (size_t i = 0; i < statuses.size(); ++i) writeU16(&bytes[i * 2], statuses[i]);
     out.putBinary(bytes.data(), std::min<size_t>(bytes.size(), status.capacity));
   }
-  if (code == kNoData) writeOutputParameters(st, out);
-  else writeBoundItems(st.columns, st.rowsetSize, out);
+  if (code == kNoData) {
+    recomputeCache(s, st);
+    writeOutputParameters(st, out);
+  } else {
+    writeBoundItems(st.columns, st.rowsetSize, out);
+    cacheStep(s, st, out);
+  }
   return code;
 }
 
@@ -149,6 +192,8 @@ int16_t getData(ExecSession& s, ItemReader& in, ItemWriter& out) {
   OutArea buffer = in.getOut(tag::OutBinary);
   int32_t bufferLength = in.getLong();
   OutArea indicatorArea = in.getOut(tag::OutLong);
+  int32_t fixed = fixedLength(cType);
+  learnGetData(s, st, column, cType, fixed ? fixed : bufferLength);
   size_t capacity = buffer.present ? std::min<size_t>(size_t(std::max(bufferLength, 0)), buffer.capacity) : 0;
   // The reply must fit one message; longer values arrive over several calls.
   capacity = std::min<size_t>(capacity, s.maxMessage() > 128 ? s.maxMessage() - 128 : 0);
@@ -183,6 +228,7 @@ int16_t moreResults(ExecSession& s, ItemReader& in, ItemWriter& out) {
 
 void registerResultRequests(std::map<int, RequestFn>& t) {
   t[4] = bindCol;
+  t[123] = bindBlock;
   t[6] = colAttributes;
   t[8] = describeCol;
   t[13] = fetch;

@@ -52,7 +52,11 @@ int16_t freeStmt(ExecSession& s, ItemReader& in, ItemWriter& out) {
       return SQL_SUCCESS;
     case SQL_UNBIND: {
       int16_t code = s.record(SQLFreeStmt(st.h(), SQL_UNBIND), st);
-      if (backend::succeeded(code)) st.columns.clear();
+      if (backend::succeeded(code)) {
+        st.columns.clear();
+        st.learned.clear();
+        st.localBindings = false;
+      }
       return code;
     }
     case SQL_RESET_PARAMS: {
@@ -112,7 +116,10 @@ int16_t setStmtOption(ExecSession& s, ItemReader& in, ItemWriter&) {
   if (option == kRowsetSizeOption && (value.number < 1 || size_t(value.number) > kMaxRowsetSize))
     return ExecSession::fail(st.errors, "S1009", "Invalid rowset size.");
   int16_t code = s.record(SQLSetStmtOption(st.h(), SQLUSMALLINT(option), SQLULEN(uint32_t(value.number))), st);
-  if (backend::succeeded(code) && option == kRowsetSizeOption) st.rowsetSize = size_t(value.number);
+  if (backend::succeeded(code) && option == kRowsetSizeOption) {
+    st.rowsetSize = size_t(value.number);
+    if (st.rowsetSize > 1) st.cacheState = kCacheOff;
+  }
   return code;
 }
 
