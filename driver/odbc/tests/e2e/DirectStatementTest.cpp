@@ -448,3 +448,39 @@ TEST_F(Statements, RowsetSetPosLimitsAndNativeSql) {
     api.SQLSetPos(s, 3, SQL_ADD, SQL_LOCK_NO_CHANGE);
     EXPECT_EQ(proxy->requests(), before + 1);
 }
+
+TEST_F(Statements, CatalogCallsDescribeTheirResults) {
+    table("cat_items", "id INTEGER, label VARCHAR(20)");
+    ASSERT_EQ(api.SQLFreeStmt(s, SQL_CLOSE), SQL_SUCCESS);
+    auto text = [](const char *t) { return reinterpret_cast<SQLCHAR *>(const_cast<char *>(t)); };
+    ASSERT_EQ(api.SQLColumns(s, nullptr, 0, nullptr, 0, text("cat_items"), SQL_NTS, nullptr, 0), SQL_SUCCESS)
+        << stmtError().message;
+    const long before = proxy->requests();
+    SQLSMALLINT count = 0;
+    EXPECT_EQ(api.SQLNumResultCols(s, &count), SQL_SUCCESS);
+    EXPECT_GE(count, 4);
+    EXPECT_EQ(proxy->requests(), before);
+    std::vector<std::string> names;
+    while (api.SQLFetch(s) == SQL_SUCCESS) {
+        char name[64] = {};
+        SQLLEN ind = 0;
+        ASSERT_EQ(api.SQLGetData(s, 4, SQL_C_CHAR, name, sizeof name, &ind), SQL_SUCCESS);
+        names.push_back(name);
+    }
+    EXPECT_EQ(names, (std::vector<std::string>{"id", "label"}));
+    ASSERT_EQ(api.SQLFreeStmt(s, SQL_CLOSE), SQL_SUCCESS);
+
+    ASSERT_EQ(api.SQLTables(s, nullptr, 0, nullptr, 0, text("cat_items"), SQL_NTS, nullptr, 0), SQL_SUCCESS);
+    ASSERT_EQ(api.SQLFetch(s), SQL_SUCCESS);
+    char table[64] = {};
+    ASSERT_EQ(api.SQLGetData(s, 3, SQL_C_CHAR, table, sizeof table, nullptr), SQL_SUCCESS);
+    EXPECT_STREQ(table, "cat_items");
+    EXPECT_EQ(api.SQLFetch(s), SQL_NO_DATA_FOUND);
+    ASSERT_EQ(api.SQLFreeStmt(s, SQL_CLOSE), SQL_SUCCESS);
+
+    ASSERT_EQ(api.SQLGetTypeInfo(s, SQL_ALL_TYPES), SQL_SUCCESS) << stmtError().message;
+    int types = 0;
+    while (api.SQLFetch(s) == SQL_SUCCESS)
+        ++types;
+    EXPECT_GT(types, 3);
+}

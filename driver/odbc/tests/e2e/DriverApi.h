@@ -21,7 +21,7 @@
     X(SQLDescribeCol) X(SQLColAttributes) X(SQLBindCol) X(SQLFetch) X(SQLExtendedFetch) X(SQLGetData)          \
     X(SQLBindParameter) X(SQLParamData) X(SQLPutData) X(SQLSetPos) X(SQLRowCount) X(SQLGetFunctions)           \
     X(SQLSetStmtOption) X(SQLGetStmtOption) X(SQLGetInfo) X(SQLNumParams) X(SQLCancel) X(SQLMoreResults)      \
-    X(SQLParamOptions) X(SQLSetCursorName) X(SQLGetCursorName) X(SQLNativeSql)
+    X(SQLParamOptions) X(SQLSetCursorName) X(SQLGetCursorName) X(SQLNativeSql) X(SQLColumns) X(SQLTables) X(SQLGetTypeInfo)
 
 struct DriverApi {
     void *lib = nullptr;
