@@ -29,6 +29,12 @@ class PyodbcClient(unittest.TestCase):
         self.assertEqual(one[0], "ink bottle")
         self.assertEqual(self.cur.execute("UPDATE py_items SET price = price * 2 WHERE id < ?", 3).rowcount, 2)
 
+    def test_catalog(self):
+        tables = [row.table_name for row in self.cur.tables(table="py_items")]
+        self.assertEqual(tables, ["py_items"])
+        columns = [row.column_name for row in self.cur.columns(table="py_items")]
+        self.assertEqual(columns, ["id", "name", "price"])
+
     def test_errors_carry_the_server_message(self):
         with self.assertRaises(pyodbc.Error) as caught:
             self.cur.execute("SELEC 1")
