@@ -315,14 +315,23 @@ SQLRETURN describeParam(Statement &stmt, SQLUSMALLINT number, SQLSMALLINT *type,
     if (!req.begin(SQL_API_SQLDESCRIBEPARAM))
         return SQL_ERROR;
     req.handle(ITEM_HSTMT, stmt.serverHandle)
-        .i16(static_cast<std::int16_t>(number))
-        .output(ITEM_OUT_SHORT, 2, type)
-        .output(ITEM_OUT_LONG, 4, precision)
-        .output(ITEM_OUT_SHORT, 2, scale)
-        .output(ITEM_OUT_SHORT, 2, nullable);
+        .i16(static_cast<std::int16_t>(number));
+    putTypeAreas(req, type, precision, scale, nullable);
     const SQLRETURN rc = req.run();
     if (!ok(rc))
         return rc;
+    return stepResult(readTypeAnswers(req, type, precision, scale, nullable), rc);
+}
+
+void putTypeAreas(Request &req, SQLSMALLINT *type, SQLULEN *precision, SQLSMALLINT *scale, SQLSMALLINT *nullable) {
+    req.output(ITEM_OUT_SHORT, 2, type)
+        .output(ITEM_OUT_LONG, 4, precision)
+        .output(ITEM_OUT_SHORT, 2, scale)
+        .output(ITEM_OUT_SHORT, 2, nullable);
+}
+
+bool readTypeAnswers(Request &req, SQLSMALLINT *type, SQLULEN *precision, SQLSMALLINT *scale,
+                     SQLSMALLINT *nullable) {
     std::int16_t s = 0;
     std::int32_t l = 0;
     if (type && req.get16(s))
@@ -333,7 +342,7 @@ SQLRETURN describeParam(Statement &stmt, SQLUSMALLINT number, SQLSMALLINT *type,
         *scale = s;
     if (nullable && req.get16(s))
         *nullable = s;
-    return stepResult(req.ok(), rc);
+    return req.ok();
 }
 
 SQLRETURN moreResults(Statement &stmt) {

@@ -87,30 +87,18 @@ SQLRETURN describeCol(Statement &stmt, SQLUSMALLINT column, SQLCHAR *name, SQLSM
         .i16(static_cast<std::int16_t>(column))
         .output(ITEM_OUT_STRING, static_cast<std::uint32_t>(capacity > 0 ? capacity : 0), name)
         .i16(capacity)
-        .output(ITEM_OUT_SHORT, 2, nameLength)
-        .output(ITEM_OUT_SHORT, 2, type)
-        .output(ITEM_OUT_LONG, 4, precision)
-        .output(ITEM_OUT_SHORT, 2, scale)
-        .output(ITEM_OUT_SHORT, 2, nullable);
+        .output(ITEM_OUT_SHORT, 2, nameLength);
+    putTypeAreas(req, type, precision, scale, nullable);
     const SQLRETURN rc = req.run();
     if (!ok(rc))
         return rc;
     std::uint32_t got = 0;
     std::int16_t s = 0;
-    std::int32_t l = 0;
     if (name)
         req.getString(reinterpret_cast<char *>(name), static_cast<std::uint32_t>(capacity > 0 ? capacity : 0), got);
     if (nameLength && req.get16(s))
         *nameLength = s;
-    if (type && req.get16(s))
-        *type = s;
-    if (precision && req.get32(l))
-        *precision = static_cast<std::uint32_t>(l);
-    if (scale && req.get16(s))
-        *scale = s;
-    if (nullable && req.get16(s))
-        *nullable = s;
-    return stepResult(req.ok(), rc);
+    return stepResult(readTypeAnswers(req, type, precision, scale, nullable), rc);
 }
 
 SQLRETURN colAttributes(Statement &stmt, SQLUSMALLINT column, SQLUSMALLINT field, SQLPOINTER text,

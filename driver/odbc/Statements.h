@@ -14,6 +14,10 @@ bool readOutputParams(Statement &stmt, Request &req);
 // SQL_ERROR after a failed step, else the reply code.
 // A request of the statement handle and one 16-bit output, answered by its value.
 SQLRETURN askShort(Statement &stmt, int api, SQLSMALLINT *value);
+// The type, precision, scale and nullable outputs shared by the describe calls.
+void putTypeAreas(Request &req, SQLSMALLINT *type, SQLULEN *precision, SQLSMALLINT *scale, SQLSMALLINT *nullable);
+bool readTypeAnswers(Request &req, SQLSMALLINT *type, SQLULEN *precision, SQLSMALLINT *scale,
+                     SQLSMALLINT *nullable);
 inline SQLRETURN stepResult(bool ok, SQLRETURN rc) { return ok ? rc : SQL_ERROR; }
 
 SQLRETURN freeStatement(Statement &stmt, SQLUSMALLINT option, bool &dropped);
