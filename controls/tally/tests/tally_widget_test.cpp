@@ -3,6 +3,7 @@
 
 #include <QPointer>
 #include <QSignalSpy>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -235,6 +236,28 @@ TEST(FunctionKeyEvents, HostMayDestroyTheControlInTheHandler)
     QObject::connect(calc, &CcvTallyCtrl::Function2, calc, [calc] { delete calc; });
     click(*calc, 4);
     EXPECT_TRUE(watch.isNull());
+}
+
+TEST(ShownControl, WorksThroughTheWindowSystemPath)
+{
+    // Through the platform's event path: capture on press, focus, key events.
+    CcvTallyCtrl calc;
+    calc.resize(200, 180);
+    calc.show();
+    calc.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&calc));
+    calc.setFocus();
+    QTest::mouseClick(&calc, Qt::LeftButton, Qt::NoModifier, keyCentre(calc, 5));
+    QTest::keyClick(&calc, Qt::Key_Plus, Qt::ShiftModifier);
+    QTest::keyClick(&calc, Qt::Key_2);
+    QTest::mousePress(&calc, Qt::LeftButton, Qt::NoModifier, keyCentre(calc, 24));
+    EXPECT_EQ(calc.pressedKey(), 24);
+    QTest::mouseMove(&calc, keyCentre(calc, 23));
+    EXPECT_EQ(calc.pressedKey(), tally::kNoKey);
+    QTest::mouseRelease(&calc, Qt::LeftButton, Qt::NoModifier, keyCentre(calc, 23));
+    EXPECT_EQ(shown(calc), "2");
+    QTest::keyClick(&calc, Qt::Key_Enter, Qt::KeypadModifier);
+    EXPECT_EQ(shown(calc), "9");
 }
 
 TEST_F(Fixture, StockMouseEvents)
