@@ -53,6 +53,17 @@ std::optional<QVariant> valueOf(const QString& column, ColumnType type, const QS
     }
 }
 
+// Engine failures of a command show the standard error box; the command then goes on.
+template <typename F>
+void reportingFailures(F&& f)
+{
+    try {
+        f();
+    } catch (const DbException& e) {
+        showStandardError(e.error().number, e.error().source, e.error().description);
+    }
+}
+
 } // namespace
 
 ItemBrowser::ItemBrowser(Database& db) : db_(db) {}
@@ -285,7 +296,7 @@ void ItemBrowser::removeCurrent()
         prompt().message(LastItemText);
         return;
     }
-    try {
+    reportingFailures([&] {
         rs_->deleteCurrent();
         rs_->moveNext();
         if (rs_->eof()) {
@@ -297,9 +308,7 @@ void ItemBrowser::removeCurrent()
         total_ = QString::number(rs_->recordCount());
         rs_->setBookmark(mark);
         showRecord();
-    } catch (const DbException& e) {
-        showStandardError(e.error().number, e.error().source, e.error().description);
-    }
+    });
 }
 
 void ItemBrowser::duplicate()
@@ -327,12 +336,10 @@ void ItemBrowser::moveFirst()
     if (!rs_)
         return;
     commit();
-    try {
+    reportingFailures([&] {
         moveWithValidation(&RecordSet::moveFirst);
         position_ = QStringLiteral("1");
-    } catch (const DbException& e) {
-        showStandardError(e.error().number, e.error().source, e.error().description);
-    }
+    });
 }
 
 void ItemBrowser::moveLast()
@@ -340,74 +347,49 @@ void ItemBrowser::moveLast()
     if (!rs_)
         return;
     commit();
-    try {
+    reportingFailures([&] {
         moveWithValidation(&RecordSet::moveLast);
         position_ = QString::number(rs_->recordCount());
-    } catch (const DbException& e) {
-        showStandardError(e.error().number, e.error().source, e.error().description);
-    }
+    });
 }
 
-void ItemBrowser::moveNext()
+void ItemBrowser::step(bool forward)
 {
     if (!rs_)
         return;
     commit();
-    try {
-        if (rs_->eof()) {
+    // Past either end the set goes back to that end's record (with a beep if it was already there).
+    const auto atEnd = [&] { return forward ? rs_->eof() : rs_->bof(); };
+    const auto toEnd = [&] {
+        moveWithValidation(forward ? &RecordSet::moveLast : &RecordSet::moveFirst);
+        position_ = forward ? QString::number(rs_->recordCount()) : QStringLiteral("1");
+    };
+    reportingFailures([&] {
+        if (atEnd()) {
             ++requests_.beeps;
-            moveWithValidation(&RecordSet::moveLast);
-            position_ = QString::number(rs_->recordCount());
-        } else {
-            moveWithValidation(&RecordSet::moveNext);
-            position_ = QString::number(position_.toInt() + 1);
-            if (rs_->eof()) {
-                moveWithValidation(&RecordSet::moveLast);
-                position_ = QString::number(rs_->recordCount());
-            }
+            toEnd();
+            return;
         }
-    } catch (const DbException& e) {
-        showStandardError(e.error().number, e.error().source, e.error().description);
-    }
+        moveWithValidation(forward ? &RecordSet::moveNext : &RecordSet::movePrevious);
+        position_ = QString::number(position_.toInt() + (forward ? 1 : -1));
+        if (atEnd())
+            toEnd();
+    });
 }
 
-void ItemBrowser::movePrevious()
-{
-    if (!rs_)
-        return;
-    commit();
-    try {
-        if (rs_->bof()) {
-            ++requests_.beeps;
-            moveWithValidation(&RecordSet::moveFirst);
-            position_ = QStringLiteral("1");
-        } else {
-            moveWithValidation(&RecordSet::movePrevious);
-            position_ = QString::number(position_.toInt() - 1);
-            if (rs_->bof()) {
-                moveWithValidation(&RecordSet::moveFirst);
-                position_ = QStringLiteral("1");
-            }
-        }
-    } catch (const DbException& e) {
-        showStandardError(e.error().number, e.error().source, e.error().description);
-    }
-}
+void ItemBrowser::moveNext() { step(true); }
+
+void ItemBrowser::movePrevious() { step(false); }
 
 void ItemBrowser::find(const Criteria& criteria, bool fromFirst)
 {
     if (!rs_)
         return;
     validate();
-    try {
-        if (!criteria.isEmpty()) {
-            const bool found = fromFirst ? rs_->findFirst(criteria) : rs_->findNext(criteria);
-            if (found)
-                showRecord();
-        }
-    } catch (const DbException& e) {
-        showStandardError(e.error().number, e.error().source, e.error().description);
-    }
+    reportingFailures([&] {
+        if (!criteria.isEmpty() && (fromFirst ? rs_->findFirst(criteria) : rs_->findNext(criteria)))
+            showRecord();
+    });
     position_ = QString::number(rs_->absolutePosition() + 1);
 }
 
@@ -416,12 +398,10 @@ void ItemBrowser::goToPosition(int position)
     if (!rs_)
         return;
     validate();
-    try {
+    reportingFailures([&] {
         rs_->moveTo(position - 1);
         showRecord();
-    } catch (const DbException& e) {
-        showStandardError(e.error().number, e.error().source, e.error().description);
-    }
+    });
     position_ = QString::number(rs_->absolutePosition() + 1);
 }
 

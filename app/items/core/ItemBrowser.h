@@ -129,6 +129,7 @@ private:
     bool moveWithValidation(void (RecordSet::*move)());
     void addRecord();
     void addWithDefaults();
+    void step(bool forward);
     void setCountsAfterMoveLast();
 
     Database& db_;
