@@ -1,5 +1,12 @@
 #include "SettingKeys.h"
 
+#include "DateText.h"
+
+#include <QLocale>
+
+#include <cmath>
+#include <stdexcept>
+
 namespace gw {
 
 QString readSetting(const SettingKey& k)
@@ -21,16 +28,6 @@ void writeSetting(const SettingKey& k, const QString& value)
                      QString::fromLatin1(k.key), value);
 }
 
-} // namespace gw
-
-#include "DateText.h"
-
-#include <QLocale>
-
-#include <cmath>
-#include <stdexcept>
-
-namespace gw {
 
 namespace {
 
@@ -39,6 +36,12 @@ SettingKey familyKey(const char* const* names, int first, int count, int n, cons
     if (n < first || n >= first + count)
         throw std::out_of_range("settings key family index");
     return SettingKey{keys::App, "Options", names[n - first], SettingForm::Check, def};
+}
+
+SettingKey textKey(SettingKey k)
+{
+    k.form = SettingForm::Text;
+    return k;
 }
 
 std::optional<double> parseNumber(const QString& text)
@@ -77,9 +80,7 @@ SettingKey linkName(int n)
     static const char* const names[] = {"LinkName 1", "LinkName 2", "LinkName 3", "LinkName 4",
                                         "LinkName 5", "LinkName 6", "LinkName 7", "LinkName 8",
                                         "LinkName 9", "LinkName 10"};
-    SettingKey k = familyKey(names, 1, 10, n, "");
-    k.form = SettingForm::Text;
-    return k;
+    return textKey(familyKey(names, 1, 10, n, ""));
 }
 
 SettingKey linkUrl(int n)
@@ -87,9 +88,7 @@ SettingKey linkUrl(int n)
     static const char* const names[] = {"LinkURL 1", "LinkURL 2", "LinkURL 3", "LinkURL 4",
                                         "LinkURL 5", "LinkURL 6", "LinkURL 7", "LinkURL 8",
                                         "LinkURL 9", "LinkURL 10"};
-    SettingKey k = familyKey(names, 1, 10, n, "");
-    k.form = SettingForm::Text;
-    return k;
+    return textKey(familyKey(names, 1, 10, n, ""));
 }
 
 SettingKey paymentOpt(int n)
@@ -119,9 +118,7 @@ SettingKey sendAddress(int n)
 {
     static const char* const names[] = {"SendAddress0", "SendAddress1", "SendAddress2",
                                         "SendAddress3"};
-    SettingKey k = familyKey(names, 0, 4, n, "");
-    k.form = SettingForm::Text;
-    return k;
+    return textKey(familyKey(names, 0, 4, n, ""));
 }
 
 } // namespace keys

@@ -82,6 +82,14 @@ ScriptedPrompt& ScriptedPrompt::expectStandardError(long number, const QString& 
                                      PromptIcon::None, PromptButtons::Ok, PromptAnswer::Ok);
 }
 
+ScriptedPrompt& ScriptedPrompt::expectDialog(PromptKind kind, std::optional<QString> answer)
+{
+    Expectation e = makeExpectation(kind, QString(), QString());
+    e.textAnswer = std::move(answer);
+    expected_.push_back(e);
+    return *this;
+}
+
 ScriptedPrompt& ScriptedPrompt::expectInput(const QString& text, std::optional<QString> answer)
 {
     Expectation e = makeExpectation(PromptKind::Input, text, QString());
@@ -92,18 +100,12 @@ ScriptedPrompt& ScriptedPrompt::expectInput(const QString& text, std::optional<Q
 
 ScriptedPrompt& ScriptedPrompt::expectOpenFile(std::optional<QString> answer)
 {
-    Expectation e = makeExpectation(PromptKind::OpenFile, QString(), QString());
-    e.textAnswer = std::move(answer);
-    expected_.push_back(e);
-    return *this;
+    return expectDialog(PromptKind::OpenFile, std::move(answer));
 }
 
 ScriptedPrompt& ScriptedPrompt::expectSaveFile(std::optional<QString> answer)
 {
-    Expectation e = makeExpectation(PromptKind::SaveFile, QString(), QString());
-    e.textAnswer = std::move(answer);
-    expected_.push_back(e);
-    return *this;
+    return expectDialog(PromptKind::SaveFile, std::move(answer));
 }
 
 ScriptedPrompt& ScriptedPrompt::expectFont(std::optional<FontChoice> answer)

@@ -110,6 +110,7 @@ private:
     // Moves the next expectation into `out` if it is of this kind; otherwise fails the test.
     bool take(PromptKind kind, const QString& what, Expectation& out);
     static QString describe(const Expectation& e);
+    ScriptedPrompt& expectDialog(PromptKind kind, std::optional<QString> answer);
     static Expectation makeExpectation(PromptKind kind, const QString& text, const QString& caption);
 
     Prompt* previous_ = nullptr;
