@@ -429,8 +429,9 @@ TEST_F(Statements, RowsetSetPosLimitsAndNativeSql) {
     const SQLRETURN rs = api.SQLSetStmtOption(s, SQL_ROWSET_SIZE, 2);
     ASSERT_TRUE(rs == SQL_SUCCESS || rs == SQL_SUCCESS_WITH_INFO) << stmtError().message;
     ASSERT_EQ(exec(s, "SELECT a FROM rs ORDER BY a"), SQL_SUCCESS);
-    SQLINTEGER a[2] = {};
-    SQLLEN aInd[2] = {};
+    // Rowset of 2 plus the slot SQL_ADD reads its new row from.
+    SQLINTEGER a[3] = {0, 0, 3};
+    SQLLEN aInd[3] = {0, 0, 0};
     ASSERT_EQ(api.SQLBindCol(s, 1, SQL_C_SLONG, a, 0, aInd), SQL_SUCCESS);
     SQLULEN fetched = 0;
     SQLUSMALLINT status[2] = {};
