@@ -27,11 +27,13 @@ bool startsWithNoCase(const std::string& text, const char* prefix) {
 
 }  // namespace
 
-// Keeps the pairs of a forwarded connection string that the server may apply:
-// the client's own keywords go, and nothing may make the server load a library
-// by path or read and write files.
+// Keeps the pairs of a forwarded connection string that the server applies: the data
+// source and the credentials. Anything else could point a data source's driver at
+// files or libraries of the server's choosing, so only the server's own configuration
+// decides those.
 std::string filterConnectionString(const std::string& input) {
   std::string out;
+  bool dataSource = false;
   size_t i = 0;
   while (i < input.size()) {
     size_t end = i;
@@ -44,19 +46,28 @@ std::string filterConnectionString(const std::string& input) {
     std::string pair = input.substr(i, end - i);
     i = end + 1;
     size_t eq = pair.find('=');
-    if (eq == std::string::npos || eq == 0) continue;
+    if (eq == std::string::npos) continue;
     std::string key = pair.substr(0, eq);
-    std::string value = pair.substr(eq + 1);
-    if (startsWithNoCase(key, "QNET") || startsWithNoCase(key, "FILEDSN") ||
-        startsWithNoCase(key, "SAVEFILE"))
-      continue;
-    if (startsWithNoCase(key, "DRIVER") && value.find_first_of("/\\") != std::string::npos) continue;
-    out += pair + ";";
+    for (const char* allowed : {"DSN", "UID", "PWD"}) {
+      if (key.size() != std::strlen(allowed) || !startsWithNoCase(key, allowed)) continue;
+      out += pair + ";";
+      dataSource = dataSource || allowed[0] == 'D';
+    }
   }
-  return out;
+  // Without a data source there is nothing the server may connect to.
+  return dataSource ? out : std::string();
 }
 
 namespace {
+
+// Why a connect cannot start, or nullptr when it can.
+const char* connectRefusal(ExecSession& s, const char** state) {
+  *state = "S1001";
+  if (!s.backend().ready()) return "Unable to allocate a connection.";
+  *state = "08002";
+  if (s.backend().connected()) return "Connection in use.";
+  return nullptr;
+}
 
 int16_t connect(ExecSession& s, ItemReader& in, ItemWriter& out) {
   ErrorQueue& errors = begin(s);
@@ -66,24 +77,30 @@ int16_t connect(ExecSession& s, ItemReader& in, ItemWriter& out) {
   in.getShort();
   std::string password = in.getScrambled().value_or("");
   in.getShort();
-  if (!s.backend().ready()) return ExecSession::fail(errors, "S1001", "Unable to allocate a connection.");
-  if (s.backend().connected()) return ExecSession::fail(errors, "08002", "Connection in use.");
+  const char* state;
+  if (const char* why = connectRefusal(s, &state)) return ExecSession::fail(errors, state, why);
   if (dsn.empty()) return ExecSession::fail(errors, "IM002", "No server data source name given.");
   int16_t code = s.recordConnection(s.backend().connect(dsn, user, password));
   if (backend::succeeded(code)) writeConnectBlocks(s, out);
   return code;
 }
 
-int16_t driverConnect(ExecSession& s, ItemReader& in, ItemWriter& out) {
-  ErrorQueue& errors = begin(s);
+// SQLDriverConnect and SQLBrowseConnect carry the same items: the forwarded string and
+// the client's output area, which the server does not fill.
+std::string forwardedString(ItemReader& in) {
   std::string input = in.getScrambled().value_or("");
   in.getShort();
   in.getOut(tag::OutString);
   in.getShort();
   in.getOut(tag::OutShort);
-  if (!s.backend().ready()) return ExecSession::fail(errors, "S1001", "Unable to allocate a connection.");
-  if (s.backend().connected()) return ExecSession::fail(errors, "08002", "Connection in use.");
-  std::string filtered = filterConnectionString(input);
+  return filterConnectionString(input);
+}
+
+int16_t driverConnect(ExecSession& s, ItemReader& in, ItemWriter& out) {
+  ErrorQueue& errors = begin(s);
+  std::string filtered = forwardedString(in);
+  const char* state;
+  if (const char* why = connectRefusal(s, &state)) return ExecSession::fail(errors, state, why);
   if (filtered.empty()) return ExecSession::fail(errors, "IM002", "No server data source name given.");
   int16_t code = s.recordConnection(s.backend().driverConnect(filtered));
   if (backend::succeeded(code)) writeConnectBlocks(s, out);
@@ -92,15 +109,11 @@ int16_t driverConnect(ExecSession& s, ItemReader& in, ItemWriter& out) {
 
 int16_t browseConnect(ExecSession& s, ItemReader& in, ItemWriter& out) {
   ErrorQueue& errors = begin(s);
-  std::string input = in.getScrambled().value_or("");
-  in.getShort();
-  in.getOut(tag::OutString);
-  in.getShort();
-  in.getOut(tag::OutShort);
-  if (!s.backend().ready()) return ExecSession::fail(errors, "S1001", "Unable to allocate a connection.");
-  if (s.backend().connected()) return ExecSession::fail(errors, "08002", "Connection in use.");
+  std::string filtered = forwardedString(in);
+  const char* state;
+  if (const char* why = connectRefusal(s, &state)) return ExecSession::fail(errors, state, why);
   std::string output;
-  int16_t code = s.recordConnection(s.backend().browseConnect(filterConnectionString(input), output));
+  int16_t code = s.recordConnection(s.backend().browseConnect(filtered, output));
   if (backend::succeeded(code) || code == SQL_NEED_DATA) {
     out.putScrambled(output);
     out.putShort(int16_t(std::min<size_t>(output.size(), 32767)));

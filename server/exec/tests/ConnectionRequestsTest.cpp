@@ -167,20 +167,39 @@ TEST_F(ConnectionTest, DataSourcesComeInBlocksOfTenNames) {
   EXPECT_TRUE(r.atEnd());
 }
 
-TEST(ConnectionStringFilter, DropsClientKeywordsAndServerSideFiles) {
+TEST(ConnectionStringFilter, KeepsOnlyTheDataSourceAndCredentials) {
   struct Case {
     const char* in;
     const char* out;
   } cases[] = {
       {"DSN=qntest;UID=a;PWD=b;", "DSN=qntest;UID=a;PWD=b;"},
+      {"dsn=qntest;uid=a", "dsn=qntest;uid=a;"},
+      {"Dsn=qntest", "Dsn=qntest;"},
+      {"UID=a;PWD=b", ""},
       {"DSN=qntest;QNETGETD=0;QNETDD=1", "DSN=qntest;"},
-      {"DRIVER=SQLite3;Database=/tmp/x.db", "DRIVER=SQLite3;Database=/tmp/x.db;"},
-      {"DRIVER=/tmp/evil.so;DSN=a", "DSN=a;"},
+      {"DRIVER=SQLite3;Database=/tmp/x.db", ""},           // no data source of the server's
+      {"DSN=a;DRIVER=/tmp/evil.so;Database=/etc/x", "DSN=a;"},
       {"DSN=a;FILEDSN=/etc/x.dsn;SAVEFILE=/tmp/y", "DSN=a;"},
       {"DSN=a;PWD={x;y};", "DSN=a;PWD={x;y};"},
+      {"DSNX=a;XDSN=b", ""},
       {";;=x;novalue;", ""},
   };
   for (const auto& c : cases) EXPECT_EQ(filterConnectionString(c.in), c.out) << c.in;
+}
+
+TEST_F(ConnectionTest, DriverConnectUsesTheServersDataSource) {
+  Req r = Req().x("DSN=qntest;Database=/nonexistent/dir/x.db;QNETGETD=0").s(-3).out(0x1204, 256).s(256).out(0x1205, 2);
+  Reply rep = reply(req(41), r);
+  EXPECT_EQ(rep.b().size(), 100u);
+  EXPECT_EQ(rep.b().size(), 76u);
+  EXPECT_TRUE(rep.atEnd());
+  std::vector<uint8_t> out;
+  EXPECT_EQ(call(req(41), r, &out), SQL_ERROR) << "already connected";
+  EXPECT_EQ(call(req(9), Req()), 0);
+  EXPECT_EQ(call(req(41), Req().x("DRIVER=SQLite3;Database=/tmp/qn-x.db").s(-3).null().s(0).null()), SQL_ERROR);
+  std::string state;
+  firstError(0, &state);
+  EXPECT_EQ(state, "IM002");
 }
 
 TEST_F(ConnectionTest, MalformedRequestsGetAnErrorReply) {
