@@ -19,6 +19,7 @@ struct Item {
 class RecordingLink final : public Link {
 public:
     std::vector<Item> items;
+    std::vector<Item> replies; // read front to back
     bool isOpen() const override { return true; }
     unsigned error() const override { return 0; }
     std::uint32_t maximumSize() const override { return 16384; }
@@ -43,10 +44,23 @@ public:
     bool getLong(std::int32_t &) override { return false; }
     bool getHandle(ItemTag, std::uint32_t &) override { return false; }
     bool getString(char *, std::uint32_t, std::uint32_t &, bool) override { return false; }
-    bool getBinary(std::uint32_t, void *, std::uint32_t, std::uint32_t &) override { return false; }
-    std::uint32_t peekIndex() override { return 0; }
+    bool getBinary(std::uint32_t index, void *dest, std::uint32_t capacity, std::uint32_t &length) override {
+        if (replies.empty() || replies.front().index != index || replies.front().bytes.size() > capacity)
+            return false;
+        length = static_cast<std::uint32_t>(replies.front().bytes.size());
+        std::memcpy(dest, replies.front().bytes.data(), length);
+        replies.erase(replies.begin());
+        return true;
+    }
+    std::uint32_t peekIndex() override { return replies.empty() ? 0 : replies.front().index; }
     void detach() override {}
     qn::Channel &channel() override { std::abort(); }
+
+    void reply(std::uint32_t index, const void *data, std::size_t n) {
+        const auto *p = static_cast<const unsigned char *>(data);
+        replies.push_back({index, static_cast<std::uint32_t>(n), std::vector<unsigned char>(p, p + n)});
+    }
+    void replyIndicator(std::uint32_t index, std::int32_t value) { reply(index, &value, 4); }
 };
 
 struct Fixture {
@@ -237,4 +251,87 @@ TEST(Binding, WideStringLengthsCountTwoByteUnits) {
     EXPECT_EQ(textBytes(text, sizeof text, true), 6);
     EXPECT_EQ(textBytes(text, 4, true), 4); // no terminator within the buffer: all of it
     EXPECT_EQ(textBytes("abc", 10, false), 3);
+}
+
+TEST(Binding, OutputParametersStopWhereTheReplyStops) {
+    struct Case {
+        const char *name;
+        std::vector<int> script; // reply items by index: indicator then data for each
+        int expectFirst, expectSecond;
+    } cases[] = {
+        {"both returned", {2, 3}, 11, 22},
+        {"nothing returned", {}, -1, -1},
+        {"only the second", {3}, -1, 22},
+        {"index beyond the table", {9}, -1, -1},
+        {"same index twice", {2, 2}, 11, -1},
+    };
+    for (const Case &c : cases) {
+        Fixture f;
+        ErrorRecord rec;
+        Request req(f.conn, rec);
+        SQLINTEGER first = -1, second = -1;
+        SQLLEN firstInd = 0, secondInd = 0;
+        std::vector<Binding> table(3);
+        table[1] = bind(&first, 4, &firstInd, SQL_C_SLONG);
+        table[1].ioType = SQL_PARAM_INPUT_OUTPUT;
+        table[2] = bind(&second, 4, &secondInd, SQL_C_SLONG);
+        table[2].ioType = SQL_PARAM_OUTPUT;
+        for (int index : c.script) {
+            const std::int32_t value = index == 2 ? 11 : 22;
+            f.link->replyIndicator(static_cast<std::uint32_t>(index), 4);
+            f.link->reply(static_cast<std::uint32_t>(index), &value, 4);
+        }
+        EXPECT_TRUE(readBoundItems(req, table, 1, true)) << c.name;
+        EXPECT_EQ(first, c.expectFirst) << c.name;
+        EXPECT_EQ(second, c.expectSecond) << c.name;
+        EXPECT_FALSE(rec.set) << c.name;
+    }
+}
+
+TEST(Binding, OutputParameterIntoReadOnlyMemoryStops) {
+    Fixture f;
+    ErrorRecord rec;
+    Request req(f.conn, rec);
+    static const SQLINTEGER readOnly = 5;
+    SQLLEN ind = 0;
+    std::vector<Binding> table(2);
+    table[1] = bind(const_cast<SQLINTEGER *>(&readOnly), 4, &ind, SQL_C_SLONG);
+    table[1].data = const_cast<SQLINTEGER *>(&readOnly);
+    const std::int32_t value = 9;
+    f.link->replyIndicator(2, 4);
+    f.link->reply(2, &value, 4);
+    EXPECT_TRUE(readBoundItems(req, table, 1, true));
+    EXPECT_EQ(f.link->replies.size(), 2u) << "nothing was read";
+}
+
+TEST(Binding, ColumnItemsMustMatchTheirBinding) {
+    struct Case {
+        const char *name;
+        std::uint32_t index;
+        std::size_t dataBytes;
+        bool ok;
+    } cases[] = {
+        {"matching", 2, 8, true},
+        {"wrong index", 3, 8, false},
+        {"larger than the buffer", 2, 9, false},
+    };
+    for (const Case &c : cases) {
+        Fixture f;
+        ErrorRecord rec;
+        Request req(f.conn, rec);
+        char name[8] = {};
+        SQLLEN ind = 0;
+        std::vector<Binding> table(2);
+        table[1] = bind(name, sizeof name, &ind);
+        const std::vector<char> data(c.dataBytes, 'a');
+        f.link->replyIndicator(c.index, 7);
+        f.link->reply(c.index, data.data(), data.size());
+        EXPECT_EQ(readBoundItems(req, table, 1, false), c.ok) << c.name;
+        if (!c.ok) {
+            EXPECT_EQ(rec.state, "S1001") << c.name;
+            EXPECT_EQ(rec.native, 20014) << c.name;
+        } else {
+            EXPECT_EQ(ind, 7);
+        }
+    }
 }
