@@ -74,6 +74,21 @@ bool ensureBinding(std::vector<Binding> &table, std::size_t position) {
     return true;
 }
 
+Binding *storeBinding(std::vector<Binding> &table, std::size_t position, void *data, SQLLEN length,
+                      SQLLEN *indicator, SQLSMALLINT cType, ErrorRecord &rec) {
+    if (!ensureBinding(table, position)) {
+        recordError(rec, "S1001", 14);
+        return nullptr;
+    }
+    Binding &b = table[position];
+    b.data = data;
+    b.length = length;
+    b.indicator = indicator;
+    b.usable = pointerUsable(data);
+    b.cType = cType;
+    return &b;
+}
+
 bool allSpecial(const SQLLEN *indicators, SQLULEN count) {
     for (SQLULEN i = 0; i < count; ++i)
         if (!isSpecial(indicators[i]))

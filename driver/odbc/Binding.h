@@ -22,6 +22,11 @@ constexpr std::uint32_t kParamToken = 0x20000;
 // Grows the table so `position` exists; false when memory is short.
 bool ensureBinding(std::vector<Binding> &table, std::size_t position);
 
+// Stores a binding at `position` (checking its buffer); null with "S1001"/14 in `rec`
+// when the table cannot grow.
+Binding *storeBinding(std::vector<Binding> &table, std::size_t position, void *data, SQLLEN length,
+                      SQLLEN *indicator, SQLSMALLINT cType, ErrorRecord &rec);
+
 // Negative and not SQL_NTS: NULL, data-at-execution and the like.
 inline bool isSpecial(SQLLEN v) { return v < 0 && v != SQL_NTS; }
 bool allSpecial(const SQLLEN *indicators, SQLULEN count);

@@ -183,17 +183,10 @@ SQLRETURN bindParameter(Statement &stmt, SQLUSMALLINT number, SQLSMALLINT ioType
             warned = true;
         }
     }
-    if (!ensureBinding(stmt.params, number)) {
-        recordError(stmt.error, "S1001", 14);
+    Binding *b = storeBinding(stmt.params, number, data, length, indicator, cType, stmt.error);
+    if (!b)
         return SQL_ERROR;
-    }
-    Binding &b = stmt.params[number];
-    b.data = data;
-    b.length = length;
-    b.indicator = indicator;
-    b.usable = usable;
-    b.cType = cType;
-    b.ioType = ioType;
+    b->ioType = ioType;
 
     Request req(*stmt.connection, stmt.error);
     SQLRETURN rc = SQL_ERROR;

@@ -176,27 +176,20 @@ SQLRETURN bindCol(Statement &stmt, SQLUSMALLINT column, SQLSMALLINT cType, SQLPO
         return rc;
     const SQLLEN fixed = fixedLength(cType);
     const SQLLEN length = fixed > 0 ? fixed : bufferLength;
-    if (!ensureBinding(stmt.columns, column)) {
-        recordError(stmt.error, "S1001", 14);
+    const Binding *b = storeBinding(stmt.columns, column, data, length, indicator, cType, stmt.error);
+    if (!b)
         return SQL_ERROR;
-    }
-    Binding &b = stmt.columns[column];
-    b.data = data;
-    b.length = length;
-    b.indicator = indicator;
-    b.usable = pointerUsable(data);
-    b.cType = cType;
     Request req(*stmt.connection, stmt.error);
     rc = SQL_ERROR;
     if (req.begin(SQL_API_SQLBINDCOL)) {
-        const std::uint32_t presence = b.usable ? presenceOf(data) : kColumnToken + column;
+        const std::uint32_t presence = b->usable ? presenceOf(data) : kColumnToken + column;
         req.handle(ITEM_HSTMT, stmt.serverHandle)
             .i16(static_cast<std::int16_t>(column))
             .i16(cType)
             .outputToken(ITEM_OUT_BINARY, static_cast<std::uint32_t>(length > 0 ? length : 0), presence)
             .i32(static_cast<std::int32_t>(wasDefault ? length : bufferLength))
             .output(ITEM_OUT_LONG, 4, indicator)
-            .i16(b.usable ? 1 : 0);
+            .i16(b->usable ? 1 : 0);
         rc = req.run();
     }
     if (!ok(rc)) {
