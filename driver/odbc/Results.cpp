@@ -7,8 +7,6 @@ namespace qn::odbc {
 
 namespace {
 
-bool ok(SQLRETURN rc) { return rc == SQL_SUCCESS || rc == SQL_SUCCESS_WITH_INFO; }
-
 // The cached descriptor of a column when the cache may answer for it.
 const ColumnDescriptor *cached(const Statement &stmt, SQLUSMALLINT column) {
     const bool expected = (stmt.grantedOptions & 1u) || stmt.bulkRowsetSize != 0;
@@ -33,8 +31,6 @@ bool allUsable(Statement &stmt) {
         }
     return true;
 }
-
-bool bulkReadOn(const Statement &stmt) { return stmt.bulkRowsetSize != 0; }
 
 // C type and buffer length a bind or SQLGetData works with.
 SQLRETURN resolveCType(Statement &stmt, SQLUSMALLINT column, SQLSMALLINT &cType) {

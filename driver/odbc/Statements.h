@@ -11,6 +11,8 @@ class Request;
 bool describeStep(Statement &stmt, Request &req, bool catalog);
 bool readRowCounter(Statement &stmt, Request &req);
 bool readOutputParams(Statement &stmt, Request &req);
+inline bool ok(SQLRETURN rc) { return rc == SQL_SUCCESS || rc == SQL_SUCCESS_WITH_INFO; }
+inline bool bulkReadOn(const Statement &stmt) { return stmt.bulkRowsetSize != 0; }
 // SQL_ERROR after a failed step, else the reply code.
 // A request of the statement handle and one 16-bit output, answered by its value.
 SQLRETURN askShort(Statement &stmt, int api, SQLSMALLINT *value);
