@@ -23,7 +23,9 @@ SQLRETURN openServerSession(Connection &conn) {
     request.encryption = conn.encryption;
     request.timeoutText = conn.timeout;
     request.tryStoredAddress = conn.tryIp;
-    request.requestedOptions = conn.requestedOptions;
+    // The GetData caches (bits 2 and 16) move column data into reply blocks that this
+    // driver does not read yet; asking for them would leave SQLGetData without data.
+    request.requestedOptions = conn.requestedOptions & ~(2u | 16u);
     qn::session::SessionFailure failure;
     const bool hadHandshake = state.handshakeDone;
     if (qn::session::openServerSession(conn.link->channel(), state, request, failure) != 0) {

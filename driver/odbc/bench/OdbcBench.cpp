@@ -178,7 +178,7 @@ int main(int argc, char **argv) {
                                            "/usr/lib/x86_64-linux-gnu/odbc/libsqlite3odbc.so\n";
     std::ofstream(dir / "odbc.ini") << "[direct]\nDriver = SQLite3\nDatabase = " << (dir / "bench.db").string()
                                     << "\n";
-    std::ofstream(dir / "server.conf") << "options = 0xD\nmaxmessagesize = 1048576\n";
+    std::ofstream(dir / "server.conf") << "maxmessagesize = 1048576\n";
     setenv("ODBCSYSINI", dir.c_str(), 1);
     setenv("ODBCINI", (dir / "odbc.ini").c_str(), 1);
 
