@@ -5,6 +5,9 @@
 
 #include <QFile>
 
+#include <sys/wait.h>
+#include <unistd.h>
+
 using namespace gw;
 using gw::test::ItemDbFixture;
 
@@ -57,6 +60,30 @@ TEST_F(ItemDbFixture, ExclusiveAndSharedOpensExcludeEachOther)
     EXPECT_FALSE(openDb(path, OpenMode::Exclusive));
     exclusive->close();
     EXPECT_TRUE(openDb(path, OpenMode::Shared));
+}
+
+TEST_F(ItemDbFixture, ExclusiveOpenIsRefusedToOtherProcesses)
+{
+    // Exit status of a child process that tries to open the file: 0 opened, 1 refused.
+    auto childOpen = [this](OpenMode mode) {
+        const pid_t pid = fork();
+        if (pid == 0) {
+            DbError e;
+            auto other = Database::open(path, mode, &e);
+            _exit(other ? 0 : (e.number == dberr::AlreadyOpenExclusive ? 1 : 2));
+        }
+        int status = -1;
+        waitpid(pid, &status, 0);
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    };
+    EXPECT_EQ(childOpen(OpenMode::Exclusive), 1); // db is open shared here
+    EXPECT_EQ(childOpen(OpenMode::Shared), 0);
+    db.reset();
+    auto exclusive = openDb(path, OpenMode::Exclusive);
+    ASSERT_TRUE(exclusive);
+    EXPECT_EQ(childOpen(OpenMode::Shared), 1);
+    exclusive.reset();
+    EXPECT_EQ(childOpen(OpenMode::Exclusive), 0);
 }
 
 TEST_F(ItemDbFixture, CloseAllClosesEveryConnectionAndItsRecordSets)
