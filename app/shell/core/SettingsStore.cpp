@@ -216,4 +216,9 @@ void setSettings(SettingsStore* store)
     g_store = store;
 }
 
+SettingsStore* installedSettings()
+{
+    return g_store;
+}
+
 } // namespace gw

@@ -42,8 +42,10 @@ private:
     std::unique_ptr<Impl> d;
 };
 
-// The program-wide store (set at start-up or by a test).
+// The program-wide store (set at start-up or by a test). Until one is set, settings() is a
+// store on defaultPath().
 SettingsStore& settings();
 void setSettings(SettingsStore* store);
+SettingsStore* installedSettings(); // the store set with setSettings(), or nullptr
 
 } // namespace gw

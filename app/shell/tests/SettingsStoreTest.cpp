@@ -185,6 +185,19 @@ TEST_F(StoreTest, WriteIntoUnusablePlaceFailsQuietly)
     EXPECT_EQ(s.read("Gavelwise", "Options", "X", "default"), "default");
 }
 
+TEST(TempSettingsTest, NestedFixturesRestoreTheOuterStore)
+{
+    gw::test::TempSettings outer;
+    {
+        gw::test::TempSettings inner;
+        EXPECT_EQ(&gw::settings(), &inner.store());
+        gw::settings().write("Gavelwise", "Options", "X", "inner");
+    }
+    EXPECT_EQ(&gw::settings(), &outer.store());
+    EXPECT_EQ(SettingsStore::defaultPath(), outer.path());
+    EXPECT_FALSE(outer.store().contains("Gavelwise", "Options", "X"));
+}
+
 TEST(DefaultPath, EnvironmentOverridesAndXdgFallback)
 {
     gw::test::TempSettings temp; // sets GW_SETTINGS_FILE

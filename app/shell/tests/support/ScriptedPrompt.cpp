@@ -260,6 +260,7 @@ bool ScriptedPrompt::startProgram(const QString& program, const QStringList& arg
 
 TempSettings::TempSettings()
 {
+    previous_ = installedSettings();
     hadEnv_ = qEnvironmentVariableIsSet("GW_SETTINGS_FILE");
     oldEnv_ = qgetenv("GW_SETTINGS_FILE");
     const QString file = dir_.filePath(QStringLiteral("settings.ini"));
@@ -270,7 +271,7 @@ TempSettings::TempSettings()
 
 TempSettings::~TempSettings()
 {
-    setSettings(nullptr);
+    setSettings(previous_);
     if (hadEnv_)
         qputenv("GW_SETTINGS_FILE", oldEnv_);
     else

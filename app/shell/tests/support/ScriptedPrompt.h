@@ -16,7 +16,8 @@
 // Browser openings and program starts are never expected; they are only recorded.
 //
 //   gw::test::TempSettings s;  // a fresh settings file in its own temporary folder, installed
-//                              // as gw::settings() (and $GW_SETTINGS_FILE) until destroyed
+//                              // as gw::settings() (and $GW_SETTINGS_FILE) until destroyed;
+//                              // then the store installed before it is back (they nest)
 //
 //   class MyTest : public gw::test::PromptTest {...};  // a fixture holding both
 
@@ -133,6 +134,7 @@ public:
 private:
     QTemporaryDir dir_;
     std::unique_ptr<SettingsStore> store_;
+    SettingsStore* previous_ = nullptr;
     QByteArray oldEnv_;
     bool hadEnv_ = false;
 };
