@@ -92,6 +92,21 @@ TEST_F(ProgramTest, StartsOnTheDeliveredDatabaseAndClosesCleanly)
     EXPECT_FALSE(QFile::exists(QDir(programDir()).filePath("Leave.htm")));
 }
 
+TEST_F(ProgramTest, SavedWindowSizeStaysTheSameFromRunToRun)
+{
+    copyProgram(true);
+    ASSERT_EQ(run().exitCode, 0);
+    const QString height = setting("Options", "MainFormHeight");
+    const QString width = setting("Options", "MainFormWidth");
+    ASSERT_NE(height, "<absent>");
+    for (int i = 0; i < 2; ++i) {
+        const ProgramRun r = run();
+        ASSERT_EQ(r.exitCode, 0) << r.errors.toStdString();
+        EXPECT_EQ(setting("Options", "MainFormHeight"), height);
+        EXPECT_EQ(setting("Options", "MainFormWidth"), width);
+    }
+}
+
 TEST_F(ProgramTest, WithoutDatabaseShowsTheMessageAndEndsBeforeAnyWindow)
 {
     copyProgram(false);

@@ -93,26 +93,26 @@ double MainWindow::twipsPerPixel() const
     return 1440.0 / (dpi > 0 ? dpi : 96);
 }
 
+// Sizes are the window's own area without the frame: the frame is only known once a window
+// manager has placed the window, and mixing the two would make the window grow on every start.
 double MainWindow::widthTwips() const
 {
-    return frameGeometry().width() * twipsPerPixel();
+    return width() * twipsPerPixel();
 }
 
 double MainWindow::heightTwips() const
 {
-    return frameGeometry().height() * twipsPerPixel();
+    return height() * twipsPerPixel();
 }
 
 void MainWindow::setWidthTwips(double twips)
 {
-    const int frame = frameGeometry().width() - width();
-    resize(std::max(1, static_cast<int>(std::lround(twips / twipsPerPixel())) - frame), height());
+    resize(std::max(1, static_cast<int>(std::lround(twips / twipsPerPixel()))), height());
 }
 
 void MainWindow::setHeightTwips(double twips)
 {
-    const int frame = frameGeometry().height() - height();
-    resize(width(), std::max(1, static_cast<int>(std::lround(twips / twipsPerPixel())) - frame));
+    resize(width(), std::max(1, static_cast<int>(std::lround(twips / twipsPerPixel()))));
 }
 
 void MainWindow::hideSmallScreenButtons()
