@@ -19,6 +19,7 @@ const std::map<int, RequestFn>& dispatchTable() {
     registerParameterRequests(t);
     registerPositionRequests(t);
     registerCatalogRequests(t);
+    registerBulkRequests(t);
     return t;
   }();
   return table;
@@ -96,6 +97,7 @@ Statement& ExecSession::newStatement() {
   s->id = nextId_++;
   if (nextId_ == 0) nextId_ = 1;
   s->rowsetSize = rowsetSize_;
+  s->bulkRowset = bulkRowset_;
   Statement& ref = *s;
   statements_[ref.id] = std::move(s);
   return ref;
@@ -147,6 +149,7 @@ ColumnDescription describeColumn(Statement& s, SQLUSMALLINT column) {
 
 void writeDescribeBlock(ExecSession& session, Statement& s, ItemWriter& out) {
   s.columnCount = 0;
+  s.bulkLayout.clear();
   if (!session.describeExpected(s)) {
     recomputeCache(session, s);
     return;

@@ -57,6 +57,14 @@ struct Statement {
   int columnCount = 0;        // as the last describe block told the client
   bool localBindings = false;  // the client has bound columns
   std::map<uint16_t, LearnedColumn> learned;
+  // Bulk reading: the row layout, fixed at the first block of a result set.
+  struct BulkColumn {
+    uint16_t number;
+    uint32_t offset;
+    uint32_t length;
+  };
+  std::vector<BulkColumn> bulkLayout;
+  uint32_t bulkStride = 0;
   SQLHSTMT h() const { return handle.get(); }
 };
 
@@ -96,6 +104,8 @@ class ExecSession {
   static int16_t fail(ErrorQueue& q, const char* state, const std::string& message);
   bool describeExpected(const Statement& s) const;
   size_t defaultRowsetSize() const { return rowsetSize_; }
+  uint32_t defaultBulkRowset() const { return bulkRowset_; }
+  void setDefaultBulkRowset(uint32_t n) { bulkRowset_ = n; }
   void setDefaultRowsetSize(size_t n) { rowsetSize_ = n; }
 
  private:
@@ -106,6 +116,7 @@ class ExecSession {
   ErrorQueue connectionErrors_;
   Statement* current_ = nullptr;  // the statement the request in progress named
   size_t rowsetSize_ = 1;
+  uint32_t bulkRowset_ = 0;
   uint32_t maxMessage_;
 };
 
@@ -119,6 +130,7 @@ void registerResultRequests(std::map<int, RequestFn>& table);
 void registerParameterRequests(std::map<int, RequestFn>& table);
 void registerPositionRequests(std::map<int, RequestFn>& table);
 void registerCatalogRequests(std::map<int, RequestFn>& table);
+void registerBulkRequests(std::map<int, RequestFn>& table);
 
 // One column's description, with the name read whole whatever its length.
 struct ColumnDescription {

@@ -173,6 +173,10 @@ int16_t setConnectOption(ExecSession& s, ItemReader& in, ItemWriter&) {
   ErrorQueue& errors = begin(s);
   int16_t option = in.getShort();
   auto value = in.getOptionValue();
+  if (option == kBulkReadOption && !value.isString && value.number >= 0) {
+    s.setDefaultBulkRowset(uint32_t(value.number));
+    return SQL_SUCCESS;
+  }
   OptionKind kind = connectionOptionKind(option, true);
   if (kind == OptionKind::Refused || (kind == OptionKind::String) != value.isString ||
       (option == kBindTypeOption && value.number != 0))

@@ -41,6 +41,7 @@ int16_t freeStmt(ExecSession& s, ItemReader& in, ItemWriter& out) {
   int16_t option = in.getShort();
   switch (option) {
     case SQL_CLOSE: {
+      st.bulkLayout.clear();
       int16_t code = s.record(SQLFreeStmt(st.h(), SQL_CLOSE), st);
       if (backend::succeeded(code)) writeOutputParameters(st, out);
       return code;
@@ -110,6 +111,10 @@ int16_t setStmtOption(ExecSession& s, ItemReader& in, ItemWriter&) {
   int16_t option = in.getShort();
   auto value = in.getOptionValue();
   if (option == kDeferredBindOption) return SQL_SUCCESS;  // the client keeps it
+  if (option == kBulkReadOption && !value.isString && value.number >= 0) {
+    st.bulkRowset = uint32_t(value.number);
+    return SQL_SUCCESS;
+  }
   if (statementOptionKind(option, true) != OptionKind::Number || value.isString ||
       (option == kBindTypeOption && value.number != 0))
     return ExecSession::fail(st.errors, "S1C00", "Option not supported by the server.");

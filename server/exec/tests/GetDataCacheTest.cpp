@@ -158,3 +158,84 @@ TEST_F(CacheTest, BindBlockBindsEveryEntryAtOnce) {
 
 }  // namespace
 }  // namespace qn::exec::test
+
+namespace qn::exec::test {
+namespace {
+
+class BulkTest : public CacheTest {
+ protected:
+  void enableBulk(int32_t rows) {
+    ASSERT_EQ(call(req(51), Req().hstmt(stmt).s(int16_t(4287)).l(rows)), 0);
+    Reply r = reply(req(46), Req().hstmt(stmt).s(int16_t(4287)).out(0x1202, 4));
+    EXPECT_EQ(Reply::get(r.b().data()), uint32_t(rows));
+  }
+  void bind(int16_t column, int16_t cType, int32_t length) {
+    Req r;
+    r.hstmt(stmt).s(column).s(cType).out(0x1202, uint32_t(length)).l(length).out(0x1206, 4).s(1);
+    ASSERT_EQ(call(req(4), r), 0);
+  }
+};
+
+TEST_F(BulkTest, BlocksOfBoundRowsWithinTheBudget) {
+  struct Case {
+    uint32_t maxMessage;
+    std::vector<int32_t> blockRows;  // rows per block until the data ends
+  } cases[] = {{1 << 20, {3}}, {256 + 2 * 30, {2, 1}}, {256 + 59, {1, 1, 1}}};
+  for (const auto& c : cases) {
+    ExecSession small(Limits{0xD, 0, c.maxMessage});
+    active = &small;
+    connect();
+    stmt = allocStmt();
+    enableBulk(10);
+    ASSERT_EQ(execDirect(stmt, "select id, name from item order by id"), 0);
+    bind(1, SQL_C_SLONG, 4);
+    bind(2, SQL_C_CHAR, 8);
+    std::vector<uint8_t> rows;
+    for (int32_t expected : c.blockRows) {
+      Reply r = reply(req(124), Req().hstmt(stmt).l(10));
+      EXPECT_EQ(r.l(), expected) << c.maxMessage;
+      auto block = r.b();
+      EXPECT_EQ(block.size(), size_t(expected) * 30);
+      rows.insert(rows.end(), block.begin(), block.end());
+      EXPECT_TRUE(r.atEnd());
+    }
+    Reply end = reply(req(124), Req().hstmt(stmt).l(10), kNoData);
+    EXPECT_EQ(end.l(), 0);
+    EXPECT_TRUE(end.b().empty());
+    ASSERT_EQ(rows.size(), 90u);
+    // Second row: code, then id (indicator, code, data), then a null name.
+    const uint8_t* row = rows.data() + 30;
+    EXPECT_EQ(row[0] | row[1] << 8, 0);
+    Entry id = entry(rows, 30 + 2, 4);
+    EXPECT_EQ(id.indicator, 4);
+    EXPECT_EQ(Reply::get(reinterpret_cast<const uint8_t*>(id.data.data())), 2u);
+    EXPECT_EQ(entry(rows, 30 + 2 + 12, 8).indicator, SQL_NULL_DATA);
+    Entry name = entry(rows, 60 + 2 + 12, 8);
+    EXPECT_EQ(name.indicator, 5);
+    EXPECT_EQ(name.data, std::string("hello\0\0\0", 8));
+    active = &session;
+  }
+}
+
+TEST_F(BulkTest, WithoutBindingsTheLearnedColumnsFormTheRow) {
+  enableBulk(10);
+  ASSERT_EQ(execDirect(stmt, "select id, name from item order by id"), 0);
+  EXPECT_TRUE(fetch().empty());
+  reply(req(43), getData(2, SQL_C_CHAR, 6));
+  Reply r = reply(req(124), Req().hstmt(stmt).l(10));
+  EXPECT_EQ(r.l(), 2);
+  auto block = r.b();
+  ASSERT_EQ(block.size(), 2u * 16);
+  EXPECT_EQ(entry(block, 2, 6).indicator, SQL_NULL_DATA);
+  Entry hello = entry(block, 16 + 2, 6);
+  EXPECT_EQ(hello.indicator, 5);
+  EXPECT_EQ(hello.data, std::string("hello", 6));
+}
+
+TEST_F(BulkTest, RefusedWhenNotEnabled) {
+  ASSERT_EQ(execDirect(stmt, "select id from item"), 0);
+  EXPECT_EQ(call(req(124), Req().hstmt(stmt).l(10)), SQL_ERROR);
+}
+
+}  // namespace
+}  // namespace qn::exec::test

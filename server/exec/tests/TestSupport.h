@@ -156,7 +156,7 @@ class SessionTest : public ::testing::Test {
 
   int16_t call(int32_t type, const Req& r, std::vector<uint8_t>* reply = nullptr) {
     std::vector<uint8_t> out;
-    int16_t code = session.handle(type, 0x4000, r.bytes.data(), r.bytes.size(), out);
+    int16_t code = active->handle(type, 0x4000, r.bytes.data(), r.bytes.size(), out);
     if (reply) *reply = std::move(out);
     return code;
   }
@@ -184,7 +184,7 @@ class SessionTest : public ::testing::Test {
     Req r;
     r.h(0x9, 1).h(0x7, 1).hstmt(stmt).out(0x1204, 6).out(0x1206, 4).out(0x1204, 512).s(512).out(0x1205, 2);
     std::vector<uint8_t> out;
-    if (session.handle(req(10), 0x4000, r.bytes.data(), r.bytes.size(), out) == kNoData) return "";
+    if (active->handle(req(10), 0x4000, r.bytes.data(), r.bytes.size(), out) == kNoData) return "";
     Reply rep(out);
     std::string st = rep.t();
     rep.l();
@@ -195,6 +195,7 @@ class SessionTest : public ::testing::Test {
 
   OdbcSandbox& sandbox = OdbcSandbox::instance();
   ExecSession session;
+  ExecSession* active = &session;  // where the helpers send their requests
 };
 
 }  // namespace qn::exec::test
