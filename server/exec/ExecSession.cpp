@@ -79,6 +79,29 @@ int16_t ExecSession::handle(int32_t type, uint32_t extra, const uint8_t* data, s
   return code;
 }
 
+namespace {
+size_t heldBy(const BindingTable& table) {
+  size_t n = 0;
+  for (const auto& [number, b] : table)
+    n += b.data.size() + b.indicators.size() * sizeof(SQLLEN) + b.sent.size() * sizeof(int32_t);
+  return n;
+}
+}  // namespace
+
+size_t ExecSession::bindingBytes() const {
+  size_t n = 0;
+  for (const auto& [id, s] : statements_) n += heldBy(s->columns) + heldBy(s->params);
+  return n;
+}
+
+bool ExecSession::reserve(Binding& b, size_t rows) const {
+  if (rows <= b.rows && !b.data.empty()) return false;
+  size_t perRow = b.stride() + sizeof(SQLLEN) + sizeof(int32_t);
+  if (b.stride() && rows > kMaxBindingBytes / b.stride()) throw std::bad_alloc();
+  if (bindingBytes() + rows * perRow > kSessionBindingBudget) throw std::bad_alloc();
+  return b.reserveRows(rows);
+}
+
 Statement& ExecSession::statement(ItemReader& in) {
   Statement* s = findStatement(in.getHandle(tag::Hstmt));
   if (!s) throw InvalidHandle{};
@@ -209,9 +232,9 @@ void writeExecuteReply(ExecSession& session, Statement& s, int16_t code, ItemWri
   }
 }
 
-SQLRETURN prepareParameters(Statement& s) {
+SQLRETURN prepareParameters(ExecSession& session, Statement& s) {
   for (auto& [number, b] : s.params) {
-    if (!b.reserveRows(s.paramsetSize)) continue;
+    if (!session.reserve(b, s.paramsetSize)) continue;
     SQLRETURN rc = SQLBindParameter(s.h(), number, b.paramType, b.cType, b.sqlType, b.precision,
                                     b.scale, b.dataPointer(), SQLLEN(b.stride()),
                                     b.indicatorPointer());
@@ -220,9 +243,9 @@ SQLRETURN prepareParameters(Statement& s) {
   return SQL_SUCCESS;
 }
 
-SQLRETURN prepareColumns(Statement& s, size_t rows) {
+SQLRETURN prepareColumns(ExecSession& session, Statement& s, size_t rows) {
   for (auto& [number, b] : s.columns) {
-    if (!b.reserveRows(rows)) continue;
+    if (!session.reserve(b, rows)) continue;
     SQLRETURN rc = SQLBindCol(s.h(), number, b.cType, b.dataPointer(), SQLLEN(b.stride()),
                               b.indicatorPointer());
     if (!backend::succeeded(rc)) return rc;

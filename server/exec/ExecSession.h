@@ -25,6 +25,8 @@ constexpr uint32_t kOptionDescribe = 0x1;
 constexpr uint32_t kOptionFunctionBitmap = 0x4;
 constexpr uint32_t kOptionInfoBlock = 0x8;
 constexpr size_t kHardStatementLimit = 4096;
+// Memory all of one client's binding buffers may take on the server.
+constexpr size_t kSessionBindingBudget = size_t(256) << 20;
 constexpr int16_t kNoData = 100;
 
 using ErrorQueue = std::deque<backend::DiagRecord>;
@@ -87,6 +89,11 @@ class ExecSession {
                  std::vector<uint8_t>& reply);
 
   size_t statementCount() const { return statements_.size(); }
+  // Bytes held by the binding buffers of every statement.
+  size_t bindingBytes() const;
+  // Sizes a binding for n rows within the session's budget (std::bad_alloc beyond it);
+  // true when its buffers moved.
+  bool reserve(Binding& b, size_t rows) const;
   const Limits& limits() const { return limits_; }
   backend::Connection& backend() { return *backend_; }
   uint32_t maxMessage() const { return maxMessage_; }
@@ -157,8 +164,8 @@ constexpr uint32_t kOptionGetDataCache = 0x2;
 constexpr uint32_t kOptionDictionaryCache = 0x10;
 
 // Parameter buffers sized for the parameter set and (re)bound at the back end.
-SQLRETURN prepareParameters(Statement& s);
+SQLRETURN prepareParameters(ExecSession& session, Statement& s);
 // Column buffers sized for n rows and (re)bound at the back end.
-SQLRETURN prepareColumns(Statement& s, size_t rows);
+SQLRETURN prepareColumns(ExecSession& session, Statement& s, size_t rows);
 
 }  // namespace qn::exec

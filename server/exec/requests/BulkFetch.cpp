@@ -57,7 +57,7 @@ int16_t bulkFetch(ExecSession& s, ItemReader& in, ItemWriter& out) {
   if (st.bulkLayout.empty())
     return ExecSession::fail(st.errors, "S1010", "No columns to read in bulk.");
   if (st.localBindings) {
-    SQLRETURN rc = prepareColumns(st, st.rowsetSize);
+    SQLRETURN rc = prepareColumns(s, st, st.rowsetSize);
     if (!backend::succeeded(rc)) return s.record(rc, st);
   }
   // The client's budget keeps a block 256 bytes below the maximum message size.

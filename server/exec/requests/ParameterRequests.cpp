@@ -36,7 +36,7 @@ int16_t bindParameter(ExecSession& s, ItemReader& in, ItemWriter&) {
   b.cType = cType == SQL_C_DEFAULT ? defaultCType(sqlType) : cType;
   int32_t fixed = fixedLength(b.cType);
   b.bufferLength = fixed ? fixed : bufferLength > 0 ? bufferLength : std::max(precision, 0);
-  b.reserveRows(st.paramsetSize);
+  s.reserve(b, st.paramsetSize);
   int16_t code = s.record(SQLBindParameter(st.h(), SQLUSMALLINT(number), paramType, b.cType, sqlType,
                                            b.precision, scale, b.dataPointer(), SQLLEN(b.stride()),
                                            b.indicatorPointer()), st);

@@ -59,7 +59,7 @@ int16_t setPos(ExecSession& s, ItemReader& in, ItemWriter& out) {
   if (operation < SQL_POSITION || operation > SQL_ADD)
     return ExecSession::fail(st.errors, "S1009", "Invalid positioned operation.");
   size_t rows = std::max(st.rowsetSize, size_t(row));
-  SQLRETURN rc = prepareColumns(st, rows);
+  SQLRETURN rc = prepareColumns(s, st, rows);
   if (!backend::succeeded(rc)) return s.record(rc, st);
   bool wholeRowset = row == 0 || st.rowsetSize == 1;
   if (operation == SQL_UPDATE || operation == SQL_ADD) {

@@ -32,7 +32,7 @@ int16_t bindColumn(ExecSession& s, Statement& st, int16_t column, int16_t cType,
   b.cType = resolveCType(st, column, cType);
   int32_t fixed = fixedLength(b.cType);
   b.bufferLength = fixed ? fixed : std::max(bufferLength, 0);
-  b.reserveRows(st.rowsetSize);
+  s.reserve(b, st.rowsetSize);
   int16_t code = s.record(SQLBindCol(st.h(), SQLUSMALLINT(column), b.cType, b.dataPointer(),
                                      SQLLEN(b.stride()), b.indicatorPointer()), st);
   if (backend::succeeded(code)) st.columns[uint16_t(column)] = std::move(b);
@@ -131,7 +131,7 @@ int16_t colAttributes(ExecSession& s, ItemReader& in, ItemWriter& out) {
 
 int16_t fetch(ExecSession& s, ItemReader& in, ItemWriter& out) {
   Statement& st = s.statement(in);
-  SQLRETURN rc = prepareColumns(st, st.rowsetSize);
+  SQLRETURN rc = prepareColumns(s, st, st.rowsetSize);
   if (!backend::succeeded(rc)) return s.record(rc, st);
   int16_t code = s.record(SQLFetch(st.h()), st);
   if (backend::succeeded(code)) {
@@ -150,7 +150,7 @@ int16_t extendedFetch(ExecSession& s, ItemReader& in, ItemWriter& out) {
   int32_t row = in.getLong();
   OutArea rowCount = in.getOut(tag::OutLong);
   OutArea status = in.getOut(tag::OutBinary);
-  SQLRETURN rc = prepareColumns(st, st.rowsetSize);
+  SQLRETURN rc = prepareColumns(s, st, st.rowsetSize);
   if (!backend::succeeded(rc)) return s.record(rc, st);
   std::vector<SQLUSMALLINT> statuses(st.rowsetSize, 0);
   SQLULEN fetched = 0;

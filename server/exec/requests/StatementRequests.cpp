@@ -91,7 +91,7 @@ int16_t execute(ExecSession& s, ItemReader& in, ItemWriter& out, bool direct) {
     sql = text(in);
     in.getLong();
   }
-  SQLRETURN rc = prepareParameters(st);
+  SQLRETURN rc = prepareParameters(s, st);
   if (!backend::succeeded(rc)) return s.record(rc, st);
   readBoundItems(st.params, st.paramsetSize, in);
   st.processed = 0;

@@ -134,6 +134,20 @@ TEST_F(ParameterTest, BindingRulesRefuseBadNumbersAndTypes) {
   EXPECT_EQ(state, "S1001");
 }
 
+TEST_F(ParameterTest, BindingBuffersOfOneClientHaveABudget) {
+  // Each binding alone is allowed; together they would hold more than the budget.
+  const int32_t length = int32_t(kMaxBindingBytes) - 1024;
+  size_t allowed = kSessionBindingBudget / size_t(length);
+  for (size_t i = 1; i <= allowed; ++i) ASSERT_EQ(bindParam(int16_t(i), SQL_C_BINARY, SQL_BINARY, length), 0) << i;
+  EXPECT_EQ(bindParam(int16_t(allowed + 1), SQL_C_BINARY, SQL_BINARY, length), SQL_ERROR);
+  std::string state;
+  firstError(stmt, &state);
+  EXPECT_EQ(state, "S1001");
+  // Rebinding one of them replaces its buffer instead of adding to the total.
+  EXPECT_EQ(bindParam(1, SQL_C_BINARY, SQL_BINARY, 16), 0);
+  EXPECT_EQ(bindParam(int16_t(allowed + 1), SQL_C_BINARY, SQL_BINARY, 16), 0);
+}
+
 TEST(OutputParameters, EverythingUpToTheLastOutputGoesBack) {
   Statement st;
   auto add = [&](uint16_t n, int16_t type, int32_t sent, SQLLEN now, const char* data) {
