@@ -35,9 +35,16 @@ class OdbcSandbox {
     char pattern[] = "/tmp/qn-exec-XXXXXX";
     dir_ = mkdtemp(pattern);
     std::ofstream(dir_ + "/odbcinst.ini")
-        << "[SQLite3]\nDriver=/usr/lib/x86_64-linux-gnu/odbc/libsqlite3odbc.so\n";
-    std::ofstream(dir_ + "/odbc.ini") << "[qntest]\nDriver=SQLite3\nDatabase=" << dir_
-                                      << "/test.db\n";
+        << "[SQLite3]\nDriver=/usr/lib/x86_64-linux-gnu/odbc/libsqlite3odbc.so\n"
+        << "[PostgreSQL]\nDriver=/usr/lib/x86_64-linux-gnu/odbc/psqlodbcw.so\n";
+    std::ofstream ini(dir_ + "/odbc.ini");
+    ini << "[qntest]\nDriver=SQLite3\nDatabase=" << dir_ << "/test.db\n";
+    // A PostgreSQL server for the tests that want one: QN_TEST_PG_PORT on 127.0.0.1.
+    if (const char* port = getenv("QN_TEST_PG_PORT")) {
+      const char* user = getenv("QN_TEST_PG_USER");
+      ini << "[qnpg]\nDriver=PostgreSQL\nServername=127.0.0.1\nPort=" << port
+          << "\nDatabase=postgres\nUsername=" << (user ? user : "postgres") << "\n";
+    }
     setenv("ODBCSYSINI", dir_.c_str(), 1);
     setenv("ODBCINI", (dir_ + "/odbc.ini").c_str(), 1);
   }
