@@ -87,15 +87,6 @@ int16_t putData(ExecSession& s, ItemReader& in, ItemWriter& out) {
   return code;
 }
 
-int16_t numParams(ExecSession& s, ItemReader& in, ItemWriter& out) {
-  Statement& st = s.statement(in);
-  OutArea area = in.getOut(tag::OutShort);
-  SQLSMALLINT count = 0;
-  int16_t code = s.record(SQLNumParams(st.h(), &count), st);
-  if (backend::succeeded(code) && area.present) out.putShort(count);
-  return code;
-}
-
 int16_t describeParam(ExecSession& s, ItemReader& in, ItemWriter& out) {
   Statement& st = s.statement(in);
   int16_t number = in.getShort();
@@ -120,7 +111,6 @@ void registerParameterRequests(std::map<int, RequestFn>& t) {
   t[48] = paramData;
   t[49] = putData;
   t[58] = describeParam;
-  t[63] = numParams;
   t[72] = bindParameter;
 }
 

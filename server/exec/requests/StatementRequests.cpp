@@ -202,21 +202,16 @@ int16_t getCursorName(ExecSession& s, ItemReader& in, ItemWriter& out) {
   return code;
 }
 
-int16_t numResultCols(ExecSession& s, ItemReader& in, ItemWriter& out) {
+// The three counts: the statement, an output area, and the count when it was asked for.
+template <typename Count, SQLRETURN (*Call)(SQLHSTMT, Count*), uint32_t OutTag>
+int16_t countRequest(ExecSession& s, ItemReader& in, ItemWriter& out) {
   Statement& st = s.statement(in);
-  OutArea area = in.getOut(tag::OutShort);
-  SQLSMALLINT count = 0;
-  int16_t code = s.record(SQLNumResultCols(st.h(), &count), st);
-  if (backend::succeeded(code) && area.present) out.putShort(count);
-  return code;
-}
-
-int16_t rowCount(ExecSession& s, ItemReader& in, ItemWriter& out) {
-  Statement& st = s.statement(in);
-  OutArea area = in.getOut(tag::OutLong);
-  SQLLEN count = 0;
-  int16_t code = s.record(SQLRowCount(st.h(), &count), st);
-  if (backend::succeeded(code) && area.present) out.putLong(int32_t(count));
+  OutArea area = in.getOut(OutTag);
+  Count count = 0;
+  int16_t code = s.record(Call(st.h(), &count), st);
+  if (!backend::succeeded(code) || !area.present) return code;
+  if (OutTag == tag::OutShort) out.putShort(int16_t(count));
+  else out.putLong(int32_t(count));
   return code;
 }
 
@@ -229,9 +224,10 @@ void registerStatementRequests(std::map<int, RequestFn>& t) {
   t[12] = executePrepared;
   t[16] = freeStmt;
   t[17] = getCursorName;
-  t[18] = numResultCols;
+  t[18] = countRequest<SQLSMALLINT, SQLNumResultCols, tag::OutShort>;
   t[19] = prepare;
-  t[20] = rowCount;
+  t[20] = countRequest<SQLLEN, SQLRowCount, tag::OutLong>;
+  t[63] = countRequest<SQLSMALLINT, SQLNumParams, tag::OutShort>;
   t[21] = setCursorName;
   t[46] = getStmtOption;
   t[51] = setStmtOption;

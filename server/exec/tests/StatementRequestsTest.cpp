@@ -195,6 +195,14 @@ TEST_F(StatementTest, CountsAndColumnAttributes) {
   ASSERT_EQ(execDirect(stmt, "select id, name from item"), 0);
   Reply cols = reply(req(18), Req().hstmt(stmt).out(0x1205, 2));
   EXPECT_EQ(cols.s(), 2);
+  std::vector<uint8_t> none;
+  EXPECT_EQ(call(req(18), Req().hstmt(stmt).null(), &none), 0);
+  EXPECT_TRUE(none.empty()) << "no count without an output area";
+  uint32_t insert = allocStmt();
+  ASSERT_EQ(call(req(19), Req().hstmt(insert).t("insert into item values (?, ?)").l(-3)), 0);
+  Reply params = reply(req(63), Req().hstmt(insert).out(0x1205, 2));
+  EXPECT_EQ(params.s(), 2);
+  EXPECT_TRUE(params.atEnd());
   Req attr;
   attr.hstmt(stmt).s(2).s(SQL_COLUMN_NAME).out(0x1204, 32).s(32).out(0x1205, 2).out(0x1206, 4);
   Reply a = reply(req(6), attr);
