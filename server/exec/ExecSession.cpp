@@ -90,7 +90,8 @@ size_t heldBy(const BindingTable& table) {
 
 size_t ExecSession::bindingBytes() const {
   size_t n = 0;
-  for (const auto& [id, s] : statements_) n += heldBy(s->columns) + heldBy(s->params);
+  for (const auto& [id, s] : statements_)
+    n += heldBy(s->columns) + heldBy(s->params) + s->pending.bytes.size();
   return n;
 }
 

@@ -67,6 +67,13 @@ struct Statement {
   };
   std::vector<BulkColumn> bulkLayout;
   uint32_t bulkStride = 0;
+  // A character value the client sends at execution time, joined here and handed to the
+  // back end whole: a back end may size it by the client's buffer length otherwise.
+  struct PendingValue {
+    bool active = false;
+    bool wide = false;
+    std::vector<uint8_t> bytes;
+  } pending;
   SQLHSTMT h() const { return handle.get(); }
 };
 

@@ -1,5 +1,6 @@
 // Requests on parameters: binding, description and data at execution time.
 #include <algorithm>
+#include <new>
 
 #include "ExecSession.h"
 
@@ -44,22 +45,55 @@ int16_t bindParameter(ExecSession& s, ItemReader& in, ItemWriter&) {
   return code;
 }
 
-// The client names the binding whose data the back end asks for by kind and number.
-uint32_t tokenFor(Statement& st, SQLPOINTER value) {
+// The binding whose data the back end asks for, found by the data pointer it returned.
+struct Asked {
+  uint32_t token = 0;  // how the client names it: kind and number
+  const Binding* binding = nullptr;
+};
+
+Asked askedFor(Statement& st, SQLPOINTER value) {
   for (auto& [number, b] : st.params)
-    if (b.dataPointer() == value) return kParameterToken | number;
+    if (b.dataPointer() == value) return {kParameterToken | number, &b};
   for (auto& [number, b] : st.columns)
-    if (b.dataPointer() == value) return kColumnToken | number;
-  return 0;
+    if (b.dataPointer() == value) return {kColumnToken | number, &b};
+  return {};
+}
+
+// Hands a joined character value to the back end in one piece, terminated, and sized
+// by its terminator: a length would let a back end keep only as much as the client's
+// buffer holds. A value with a terminator of its own inside goes with its length.
+SQLRETURN flushPending(Statement& st) {
+  Statement::PendingValue p = std::move(st.pending);
+  st.pending = {};
+  if (!p.active || p.bytes.empty()) return SQL_SUCCESS;
+  const size_t unit = p.wide ? sizeof(SQLWCHAR) : 1;
+  std::vector<uint8_t>& v = p.bytes;
+  v.resize((v.size() + unit - 1) / unit * unit, 0);
+  auto zeroAt = [&](size_t i) {
+    return std::all_of(v.begin() + ptrdiff_t(i), v.begin() + ptrdiff_t(i + unit), [](uint8_t c) { return c == 0; });
+  };
+  size_t end = v.size();
+  while (end >= unit && zeroAt(end - unit)) end -= unit;  // terminators the client sent
+  bool inner = false;
+  for (size_t i = 0; i < end && !inner; i += unit) inner = zeroAt(i);
+  v.resize(end + unit, 0);
+  return SQLPutData(st.h(), v.data(), inner ? SQLLEN(end) : SQLLEN(SQL_NTS));
 }
 
 int16_t paramData(ExecSession& s, ItemReader& in, ItemWriter& out) {
   Statement& st = s.statement(in);
   OutArea tokenArea = in.getOut(tag::OutLong);
+  int16_t code = s.record(flushPending(st), st);
+  if (!backend::succeeded(code)) return code;
   SQLPOINTER value = nullptr;
-  int16_t code = s.record(SQLParamData(st.h(), &value), st);
+  code = s.record(SQLParamData(st.h(), &value), st);
   if (code == SQL_NEED_DATA) {
-    if (tokenArea.present) out.putLong(int32_t(tokenFor(st, value)));
+    Asked asked = askedFor(st, value);
+    if (asked.binding && (asked.binding->cType == SQL_C_CHAR || asked.binding->cType == SQL_C_WCHAR)) {
+      st.pending.active = true;
+      st.pending.wide = asked.binding->cType == SQL_C_WCHAR;
+    }
+    if (tokenArea.present) out.putLong(int32_t(asked.token));
     writeRowCounter(st, out);
     return code;
   }
@@ -75,12 +109,22 @@ int16_t putData(ExecSession& s, ItemReader& in, ItemWriter& out) {
   if (!chunk) {
     if (length != SQL_NULL_DATA && length != SQL_DEFAULT_PARAM)
       return ExecSession::fail(st.errors, "S1009", "Invalid use of null pointer.");
-    rc = SQLPutData(st.h(), nullptr, length);
+    rc = flushPending(st);
+    if (backend::succeeded(rc)) rc = SQLPutData(st.h(), nullptr, length);
   } else {
     // The chunk's own size bounds what the back end may read.
     SQLLEN n = length >= 0 && size_t(length) <= chunk->size() ? length : SQLLEN(chunk->size());
-    chunk->push_back(0);
-    rc = SQLPutData(st.h(), chunk->data(), n);
+    if (st.pending.active) {
+      if (s.bindingBytes() + size_t(n) > kSessionBindingBudget) {
+        st.pending = {};
+        throw std::bad_alloc();
+      }
+      st.pending.bytes.insert(st.pending.bytes.end(), chunk->begin(), chunk->begin() + n);
+      rc = SQL_SUCCESS;
+    } else {
+      chunk->push_back(0);
+      rc = SQLPutData(st.h(), chunk->data(), n);
+    }
   }
   int16_t code = s.record(rc, st);
   if (backend::succeeded(code) || code == SQL_NEED_DATA) writeRowCounter(st, out);

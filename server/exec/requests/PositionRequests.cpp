@@ -66,6 +66,7 @@ int16_t setPos(ExecSession& s, ItemReader& in, ItemWriter& out) {
     if (wholeRowset) readBoundItems(st.columns, st.rowsetSize, in);
     else readRowItems(st, size_t(row) - 1, in);
   }
+  st.pending = {};
   int16_t code = s.record(SQLSetPos(st.h(), SQLSETPOSIROW(row), SQLUSMALLINT(operation), SQLUSMALLINT(lock)), st);
   if (operation == SQL_REFRESH && backend::succeeded(code)) {
     if (wholeRowset) writeBoundItems(st.columns, st.rowsetSize, out);

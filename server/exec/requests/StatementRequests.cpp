@@ -39,6 +39,7 @@ int16_t allocStmt(ExecSession& s, ItemReader& in, ItemWriter& out) {
 int16_t freeStmt(ExecSession& s, ItemReader& in, ItemWriter& out) {
   Statement& st = s.statement(in);
   int16_t option = in.getShort();
+  st.pending = {};
   switch (option) {
     case SQL_CLOSE: {
       st.bulkLayout.clear();
@@ -73,6 +74,7 @@ int16_t freeStmt(ExecSession& s, ItemReader& in, ItemWriter& out) {
 
 int16_t cancel(ExecSession& s, ItemReader& in, ItemWriter&) {
   Statement& st = s.statement(in);
+  st.pending = {};
   return s.record(SQLCancel(st.h()), st);
 }
 
@@ -95,6 +97,7 @@ int16_t execute(ExecSession& s, ItemReader& in, ItemWriter& out, bool direct) {
   if (!backend::succeeded(rc)) return s.record(rc, st);
   readBoundItems(st.params, st.paramsetSize, in);
   st.processed = 0;
+  st.pending = {};
   rc = direct ? SQLExecDirect(st.h(), sqlText(sql), SQLINTEGER(sql.size())) : SQLExecute(st.h());
   int16_t code = s.record(rc, st);
   writeExecuteReply(s, st, code, out);

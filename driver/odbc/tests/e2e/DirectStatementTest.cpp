@@ -3,6 +3,7 @@
 
 #include <atomic>
 #include <cstring>
+#include <string>
 #include <thread>
 
 namespace {
@@ -208,8 +209,7 @@ TEST_F(Statements, DataAtExecution) {
     EXPECT_EQ(api.SQLPutData(s, sql("x"), 0), SQL_ERROR);
     EXPECT_EQ(stmtError().rc, SQL_NO_DATA_FOUND);
     EXPECT_EQ(proxy->requests(), before) << "an empty chunk is refused without a request";
-    // The last chunk carries its terminator: the SQLite back end reads the joined value up to one.
-    EXPECT_EQ(api.SQLPutData(s, sql("world"), 6), SQL_SUCCESS);
+    EXPECT_EQ(api.SQLPutData(s, sql("world"), 5), SQL_SUCCESS); // no terminator in the last chunk
     EXPECT_EQ(api.SQLParamData(s, &which), SQL_SUCCESS) << stmtError().message;
 
     ASSERT_EQ(api.SQLFreeStmt(s, SQL_RESET_PARAMS), SQL_SUCCESS);
@@ -218,6 +218,53 @@ TEST_F(Statements, DataAtExecution) {
     char b[51] = {};
     EXPECT_EQ(api.SQLGetData(s, 1, SQL_C_CHAR, b, sizeof b, nullptr), SQL_SUCCESS);
     EXPECT_STREQ(b, "hello world");
+}
+
+// The value sent at execution is longer than the bound slot: the slot's size must not cut it.
+TEST_F(Statements, DataAtExecutionLongerThanTheBoundSlot) {
+    const std::string value = "an auction lot described in forty chars";
+    const std::string chunks[] = {value.substr(0, 13), value.substr(13, 14), value.substr(27)};
+    const SQLLEN announced[] = {SQL_DATA_AT_EXEC, SQL_LEN_DATA_AT_EXEC(SQLLEN(value.size()))};
+    table("daelong", "a INTEGER, b VARCHAR(60)");
+    SQLINTEGER a = 0;
+    char slot[8] = "slot";
+    SQLLEN aInd = 0, bInd = 0;
+    for (SQLLEN indicator : announced) {
+        SCOPED_TRACE(indicator);
+        ++a;
+        bInd = indicator;
+        ASSERT_EQ(api.SQLPrepare(s, sql("INSERT INTO daelong VALUES(?, ?)"), SQL_NTS), SQL_SUCCESS);
+        ASSERT_EQ(api.SQLBindParameter(s, 1, SQL_PARAM_INPUT, SQL_C_SLONG, SQL_INTEGER, 10, 0, &a, 0, &aInd),
+                  SQL_SUCCESS);
+        ASSERT_EQ(api.SQLBindParameter(s, 2, SQL_PARAM_INPUT, SQL_C_CHAR, SQL_VARCHAR, 60, 0, slot, sizeof slot,
+                                       &bInd),
+                  SQL_SUCCESS);
+        ASSERT_EQ(api.SQLExecute(s), SQL_NEED_DATA) << stmtError().message;
+        SQLPOINTER which = nullptr;
+        ASSERT_EQ(api.SQLParamData(s, &which), SQL_NEED_DATA) << stmtError().message;
+        EXPECT_EQ(which, static_cast<SQLPOINTER>(slot));
+        for (const std::string &chunk : chunks)
+            EXPECT_EQ(api.SQLPutData(s, sql(chunk.c_str()), SQLLEN(chunk.size())), SQL_SUCCESS)
+                << stmtError().message;
+        EXPECT_EQ(api.SQLParamData(s, &which), SQL_SUCCESS) << stmtError().message;
+        ASSERT_EQ(api.SQLFreeStmt(s, SQL_RESET_PARAMS), SQL_SUCCESS);
+        ASSERT_EQ(api.SQLFreeStmt(s, SQL_CLOSE), SQL_SUCCESS);
+    }
+    EXPECT_STREQ(slot, "slot") << "the client's slot is not written";
+
+    ASSERT_EQ(exec(s, "SELECT a, b FROM daelong ORDER BY a"), SQL_SUCCESS);
+    for (SQLINTEGER expected = 1; expected <= 2; ++expected) {
+        ASSERT_EQ(api.SQLFetch(s), SQL_SUCCESS);
+        SQLINTEGER got = 0;
+        char b[61] = {};
+        SQLLEN bLen = 0;
+        EXPECT_EQ(api.SQLGetData(s, 1, SQL_C_SLONG, &got, 0, nullptr), SQL_SUCCESS);
+        EXPECT_EQ(got, expected);
+        EXPECT_EQ(api.SQLGetData(s, 2, SQL_C_CHAR, b, sizeof b, &bLen), SQL_SUCCESS);
+        EXPECT_EQ(std::string(b), value) << expected;
+        EXPECT_EQ(bLen, SQLLEN(value.size()));
+    }
+    EXPECT_EQ(api.SQLFetch(s), SQL_NO_DATA_FOUND);
 }
 
 TEST_F(Statements, ErrorSequenceAsksTheServerOnlyWhenNeeded) {
