@@ -99,6 +99,63 @@ TEST_F(ParameterTest, DataAtExecutionNamesTheParameterByToken) {
   EXPECT_EQ(rows(), "7:hello;");
 }
 
+// Character values sent at execution time are kept whole however small the client's buffer.
+TEST_F(ParameterTest, DataAtExecutionIsNotCutToTheClientBuffer) {
+  const std::string value = "a lot of forty characters sent in three";
+  ASSERT_EQ(call(req(19), Req().hstmt(stmt).t("insert into item values (?, ?)").l(-3)), 0);
+  ASSERT_EQ(bindParam(1, SQL_C_SLONG, SQL_INTEGER, 0), 0);
+  ASSERT_EQ(bindParam(2, SQL_C_CHAR, SQL_VARCHAR, 4), 0);
+  struct Chunk {
+    std::string bytes;
+    int32_t length;
+  };
+  struct Case {
+    int32_t indicator;
+    std::vector<Chunk> chunks;
+    std::string stored;
+  } cases[] = {
+      {SQL_DATA_AT_EXEC, {{value.substr(0, 9), 9}, {value.substr(9, 20), SQL_NTS}, {value.substr(29), 10}}, value},
+      {SQL_LEN_DATA_AT_EXEC(39), {{value.substr(0, 20), 20}, {value.substr(20), 19}}, value},
+      // Announced shorter than sent: what arrives counts.
+      {SQL_LEN_DATA_AT_EXEC(3), {{"abcd", 4}, {"efgh", 4}}, "abcdefgh"},
+      // A terminator the client counted in its last chunk is not part of the value.
+      {SQL_DATA_AT_EXEC, {{"hello ", 6}, {std::string("world", 6), 6}}, "hello world"},
+  };
+  std::string expected;
+  int32_t id = 0;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.stored);
+    ++id;
+    Req r;
+    r.hstmt(stmt).b(le32({4}).data(), 4, 2).b(le32({id}).data(), 4, 2).b(le32({c.indicator}).data(), 4, 3);
+    ASSERT_EQ(call(req(12), r), SQL_NEED_DATA) << firstError(stmt);
+    EXPECT_EQ(reply(req(48), Req().hstmt(stmt).out(0x1206, 4), SQL_NEED_DATA).l(), 0x20002);
+    for (const auto& chunk : c.chunks)
+      EXPECT_EQ(call(req(49), Req().hstmt(stmt).b(chunk.bytes.data(), chunk.bytes.size()).l(chunk.length)), 0)
+          << firstError(stmt);
+    EXPECT_EQ(call(req(48), Req().hstmt(stmt).out(0x1206, 4)), 0) << firstError(stmt);
+    expected += std::to_string(id) + ":" + c.stored + ";";
+  }
+  EXPECT_EQ(rows(), expected);
+}
+
+TEST_F(ParameterTest, CancelledDataAtExecutionLeavesNothingBehind) {
+  ASSERT_EQ(call(req(19), Req().hstmt(stmt).t("insert into item values (?, ?)").l(-3)), 0);
+  ASSERT_EQ(bindParam(1, SQL_C_SLONG, SQL_INTEGER, 0), 0);
+  ASSERT_EQ(bindParam(2, SQL_C_CHAR, SQL_VARCHAR, 4), 0);
+  Req r;
+  r.hstmt(stmt).b(le32({4}).data(), 4, 2).b(le32({5}).data(), 4, 2).b(le32({SQL_DATA_AT_EXEC}).data(), 4, 3);
+  ASSERT_EQ(call(req(12), r), SQL_NEED_DATA) << firstError(stmt);
+  ASSERT_EQ(call(req(48), Req().hstmt(stmt).out(0x1206, 4)), SQL_NEED_DATA);
+  EXPECT_EQ(call(req(49), Req().hstmt(stmt).b("stale", 5).l(5)), 0);
+  EXPECT_EQ(call(req(5), Req().hstmt(stmt)), 0) << firstError(stmt);
+  ASSERT_EQ(call(req(12), r), SQL_NEED_DATA) << firstError(stmt);
+  ASSERT_EQ(call(req(48), Req().hstmt(stmt).out(0x1206, 4)), SQL_NEED_DATA);
+  EXPECT_EQ(call(req(49), Req().hstmt(stmt).b("fresh", 5).l(5)), 0);
+  EXPECT_EQ(call(req(48), Req().hstmt(stmt).out(0x1206, 4)), 0) << firstError(stmt);
+  EXPECT_EQ(rows(), "5:fresh;");
+}
+
 TEST_F(ParameterTest, RegisteredRowCounterFollowsExecution) {
   ASSERT_EQ(call(req(64), Req().hstmt(stmt).l(1).out(0x1206, 4)), 0) << firstError(stmt);
   std::vector<uint8_t> out;
