@@ -70,7 +70,7 @@ SQLRETURN flushPending(Statement& st) {
   std::vector<uint8_t>& v = p.bytes;
   v.resize((v.size() + unit - 1) / unit * unit, 0);
   auto zeroAt = [&](size_t i) {
-    return std::all_of(v.begin() + ptrdiff_t(i), v.begin() + ptrdiff_t(i + unit), [](uint8_t c) { return c == 0; });
+    return std::all_of(&v[i], &v[i] + unit, [](uint8_t c) { return c == 0; });
   };
   size_t end = v.size();
   while (end >= unit && zeroAt(end - unit)) end -= unit;  // terminators the client sent
